@@ -1,0 +1,2 @@
+// The embedded assets arrive with the demo content.
+#include "assets/assets.h"

@@ -1,0 +1,2 @@
+// The art, text and sound compiled into the program.
+#pragma once

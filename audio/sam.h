@@ -1,0 +1,2 @@
+// SAM: not built yet.
+#pragma once

@@ -1,0 +1,2 @@
+// SAMPLE: not built yet.
+#pragma once

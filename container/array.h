@@ -1,0 +1,2 @@
+// ARRAY: not built yet.
+#pragma once

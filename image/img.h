@@ -1,0 +1,69 @@
+// IMG: the one picture type of the system and everything drawn into it.
+//
+// Ownership: every Image is made by img_new (or a constructor built on it) and
+// owns its pixel buffer; img_free(&image) releases both and nulls the caller's
+// reference. Texts returned by the module are malloc'ed; the caller frees them.
+//
+// Pixels: one uint32_t per pixel, 0x00RRGGBB, row-major, row 0 at the top.
+// 0 (black) is the transparent colour of the transparent copies.
+//
+// Sine table: 1024 entries for one full turn, peak 32766. An amplitude a is
+// scaled by entry i as (a * T[i]) >> 15; the cosine of i is T[(i + 256) & 1023].
+//
+// Errors: a failed argument check calls img_error(), which prints "IMG error"
+// while img_error_switch is non-zero (it is 0 at start and nothing sets it),
+// and the operation returns its neutral result (null, 0, or no change).
+//
+// Threads: main thread only; nothing here locks.
+#pragma once
+
+#include <cstdint>
+
+struct Image {
+    int32_t x;  // position used by img_add_at only
+    int32_t y;
+    int32_t width;     // pixels per row
+    int32_t height;    // rows
+    uint32_t* pixels;  // width * height words, owned
+};
+
+struct SineTable {
+    int32_t mask;          // 1023
+    int32_t count;         // 1024
+    int16_t values[1024];  // one period, peak 32766
+};
+
+extern const SineTable img_sine_table;
+extern uint8_t img_error_switch;
+
+// ---- Image record and whole-image operations -------------------------------
+
+// Prints "IMG error" while the error switch is on.
+void img_error();
+// A zeroed 16 x 16 image at (0, 0), or null.
+Image* img_new();
+// Releases the image and its buffer and nulls the reference.
+void img_free(Image** image);
+// Replaces the buffer by a zeroed one of width x height pixels.
+// NOTE: a negative size or one whose pixel count does not fit 31 bits is refused
+// like an allocation failure: IMG error, the image keeps its old size and pixels.
+void img_resize(Image* image, int32_t width, int32_t height);
+// The pixel at (x, y); 0 outside the image (silently).
+uint32_t img_get_pixel(const Image* image, int32_t x, int32_t y);
+// Stores colour at (x, y); nothing outside the image (silently).
+void img_put_pixel(Image* image, int32_t x, int32_t y, uint32_t colour);
+// Every pixel to 0.
+void img_clear(Image* image);
+// Subtracts colour from every channel with a floor of 0; top byte becomes 0.
+void img_fade(Image* image, uint32_t colour);
+// Copies every pixel word of source into destination of the same size.
+void img_copy(const Image* source, Image* destination);
+// A new image of the same size and pixels, at (0, 0).
+Image* img_clone(const Image* image);
+// 1 when both have the same size and pixel words, else 0.
+int32_t img_equal(const Image* a, const Image* b);
+// destination[k] &= mask[k] for every index k of the mask.
+void img_and_mask(const Image* mask, Image* destination);
+
+// Identification record: name, date, author, language, kind (constant data, read by no code).
+extern const char* const img_ident[5];

@@ -1,0 +1,277 @@
+// Display: the one SDL window and the presenting of frames into it.
+#include "platform/dpy.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "image/img.h"
+
+const char* const dpy_ident[5] = {"SDLDPY  ", "20261206", "Vandrell", "LINUXSDL", "CODE    "};
+
+DpyState dpy_state = {};
+uint8_t dpy_error_switch = 0;
+
+namespace {
+
+constexpr uint32_t kDefaultFlags = SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_ANYFORMAT;  // 0x10000005
+
+bool is_open(const Display* display) {
+    return display && display == dpy_state.open;
+}
+
+// The checks every present shares: the open display, an image with pixels.
+bool image_usable(const Display* display, const Image* image) {
+    return is_open(display) && image && image->pixels;
+}
+
+// True when the surface stores pixels exactly as Image words: 32 bits, 0x00RRGGBB.
+bool same_layout(const SDL_Surface* surface) {
+    const SDL_PixelFormat* f = surface->format;
+    return f->BitsPerPixel == 32 && f->Rmask == 0x00FF0000 && f->Gmask == 0x0000FF00 &&
+           f->Bmask == 0x000000FF;
+}
+
+// Writes one pixel of bpp bytes at p in the machine's byte order.
+void store_pixel(uint8_t* p, int bpp, uint32_t value) {
+    switch (bpp) {
+        case 1:
+            *p = static_cast<uint8_t>(value);
+            break;
+        case 2: {
+            const uint16_t v = static_cast<uint16_t>(value);
+            memcpy(p, &v, 2);
+            break;
+        }
+        case 3:
+            // 24-bit surfaces keep the value's low three bytes in memory order.
+            if (SDL_BYTEORDER == SDL_LIL_ENDIAN) {
+                p[0] = value & 0xFF;
+                p[1] = (value >> 8) & 0xFF;
+                p[2] = (value >> 16) & 0xFF;
+            } else {
+                p[0] = (value >> 16) & 0xFF;
+                p[1] = (value >> 8) & 0xFF;
+                p[2] = value & 0xFF;
+            }
+            break;
+        default:
+            memcpy(p, &value, 4);
+            break;
+    }
+}
+
+// Copies w x h pixels of image into the surface at its own pitch, converting
+// to the surface's format when it is not 0x00RRGGBB.
+void copy_to_surface(SDL_Surface* surface, const Image* image, int32_t w, int32_t h) {
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) < 0) return;
+    uint8_t* base = static_cast<uint8_t*>(surface->pixels);
+    if (base) {
+        const bool direct = same_layout(surface);
+        const int bpp = surface->format->BytesPerPixel;
+        for (int32_t y = 0; y < h; ++y) {
+            const uint32_t* src = image->pixels + static_cast<int64_t>(y) * image->width;
+            uint8_t* dst = base + static_cast<int64_t>(y) * surface->pitch;
+            if (direct) {
+                memcpy(dst, src, static_cast<size_t>(w) * 4);
+                continue;
+            }
+            for (int32_t x = 0; x < w; ++x) {
+                const uint32_t p = src[x];
+                const uint32_t mapped =
+                    SDL_MapRGB(surface->format, (p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+                store_pixel(dst + static_cast<int64_t>(x) * bpp, bpp, mapped);
+            }
+        }
+    }
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+}
+
+void show(SDL_Surface* surface) {
+    if (dpy_state.double_buffered)
+        SDL_Flip(surface);
+    else
+        SDL_UpdateRect(surface, 0, 0, 0, 0);
+}
+
+// Writes the frame to the next numbered capture file when capture is on.
+void capture_frame(const Image* image) {
+    if (!dpy_state.capture) return;
+    dpy_state.capture_count += 1;
+    snprintf(dpy_state.capture_name, sizeof dpy_state.capture_name, "frame-%05d.ppm",
+             dpy_state.capture_count);
+    (void)image;  // written once the PPM writer is in place
+}
+
+// The smaller of the image's and the surface's extent, never below 0.
+int32_t overlap(int32_t a, int32_t b) {
+    const int32_t m = a < b ? a : b;
+    return m > 0 ? m : 0;
+}
+
+}  // namespace
+
+void dpy_error() {
+    if (dpy_error_switch) printf("SDLDPY error\n");
+}
+
+Display* dpy_new() {
+    if (dpy_state.open) {
+        dpy_error();
+        return dpy_state.open;
+    }
+    dpy_state.video_flags = kDefaultFlags;
+    Display* display = static_cast<Display*>(calloc(1, sizeof(Display)));
+    if (!display) {
+        dpy_error();
+        return nullptr;
+    }
+    dpy_state.open = display;
+    dpy_set_mode(display, 256, 256);
+    dpy_state.capture = 0;
+    return display;
+}
+
+void dpy_set_mode(Display* display, int32_t width, int32_t height) {
+    if (!display || width < 0 || height < 0) {
+        dpy_error();
+        return;
+    }
+    if (dpy_state.surface) {
+        SDL_FreeSurface(dpy_state.surface);  // the video surface: SDL keeps it
+        dpy_state.surface = nullptr;
+    }
+    SDL_Surface* surface = SDL_SetVideoMode(width, height, 0, dpy_state.video_flags);
+    if (!surface) {
+        dpy_error();
+        return;
+    }
+    dpy_state.surface = surface;
+    SDL_WM_SetCaption("QUOR7706", "QUOR7706");
+    if (dpy_state.open) {
+        dpy_state.open->width = width;
+        dpy_state.open->height = height;
+        dpy_state.open->depth = surface->format->BitsPerPixel;
+    }
+    dpy_state.double_buffered = (surface->flags & SDL_DOUBLEBUF) ? 1 : 0;
+}
+
+void dpy_present(Display* display, const Image* image) {
+    if (!image_usable(display, image) || image->width != display->width ||
+        image->height != display->height) {
+        dpy_error();
+        return;
+    }
+    capture_frame(image);
+    SDL_Surface* surface = dpy_state.surface;
+    if (!surface) return;
+    copy_to_surface(surface, image, overlap(image->width, surface->w),
+                    overlap(image->height, surface->h));
+    show(surface);
+}
+
+void dpy_present_converted(Display* display, const Image* image) {
+    if (!image_usable(display, image)) {
+        dpy_error();
+        return;
+    }
+    SDL_Surface* window = dpy_state.surface;
+    if (!window) return;
+    const int32_t w = overlap(image->width, display->width);
+    const int32_t h = overlap(image->height, display->height);
+    if (w == 0 || h == 0) return;
+    SDL_Surface* temp = SDL_CreateRGBSurface(dpy_state.video_flags, w, h, 32, 0x00FF0000,
+                                             0x0000FF00, 0x000000FF, 0xFF000000);
+    if (!temp) return;
+    // The temporary surface borrows the image's rows for the conversion; its
+    // pitch stays the image's row length so a clipped width reads correctly.
+    void* own_pixels = temp->pixels;
+    const Uint16 own_pitch = temp->pitch;
+    temp->pixels = image->pixels;
+    temp->pitch = static_cast<Uint16>(image->width * 4);
+    SDL_Surface* converted = SDL_DisplayFormat(temp);
+    temp->pixels = own_pixels;
+    temp->pitch = own_pitch;
+    SDL_FreeSurface(temp);
+    if (!converted) return;
+    SDL_BlitSurface(converted, nullptr, window, nullptr);
+    SDL_FreeSurface(converted);
+    show(window);
+}
+
+void dpy_present_direct(Display* display, const Image* image) {
+    if (!image_usable(display, image) || image->width != display->width ||
+        image->height != display->height) {
+        dpy_error();
+        return;
+    }
+    SDL_Surface* surface = dpy_state.surface;
+    if (!surface) return;
+    if (!same_layout(surface) || surface->pitch != image->width * 4 || surface->w != image->width ||
+        surface->h != image->height) {
+        // Pointing the surface at the image is only safe for the same layout.
+        copy_to_surface(surface, image, overlap(image->width, surface->w),
+                        overlap(image->height, surface->h));
+        show(surface);
+        return;
+    }
+    if (SDL_LockSurface(surface) < 0) return;
+    void* kept = surface->pixels;
+    surface->pixels = image->pixels;
+    show(surface);
+    surface->pixels = kept;
+    SDL_UnlockSurface(surface);
+}
+
+Display* dpy_copy(Display* display) {
+    if (!is_open(display)) {
+        dpy_error();
+        return nullptr;
+    }
+    return display;
+}
+
+int32_t dpy_equal(const Display* a, const Display* b) {
+    if (a && b && a == b && is_open(a)) return 1;
+    dpy_error();
+    return 0;
+}
+
+Display* dpy_from_text(const char* text) {
+    if (!text || dpy_state.open) dpy_error();
+    return nullptr;
+}
+
+char* dpy_to_text(const Display* display) {
+    if (!is_open(display)) {
+        dpy_error();
+        return nullptr;
+    }
+    return static_cast<char*>(calloc(1, 1));
+}
+
+void dpy_free(Display** display) {
+    if (!display || !is_open(*display)) {
+        dpy_error();
+        return;
+    }
+    if (dpy_state.surface) SDL_FreeSurface(dpy_state.surface);
+    dpy_state.surface = nullptr;
+    free(*display);
+    *display = nullptr;
+    dpy_state.open = nullptr;
+}
+
+int32_t dpy_available() {
+    const char* driver = getenv("SDL_VIDEODRIVER");
+    if (driver && *driver) return 1;
+    const char* x = getenv("DISPLAY");
+    return x && *x ? 1 : 0;
+}
+
+const char* dpy_failure() {
+    const char* e = SDL_GetError();
+    return e ? e : "";
+}

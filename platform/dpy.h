@@ -1,0 +1,71 @@
+// SDLDPY: the program's one window (caption "QUOR7706") and the presenting of
+// a finished frame, an Image of exactly the window's size, into it.
+//
+// There is at most one Display; every operation accepts only that one. The
+// module never calls SDL_Init or SDL_Quit: setting the video mode starts SDL's
+// video, and the window goes away with the process.
+//
+// Frame capture: while dpy_state.capture is on, dpy_present writes every frame
+// it shows to "frame-%05d.ppm" in the working directory before showing it.
+//
+// Errors: a failed check calls dpy_error(), which prints "SDLDPY error" while
+// dpy_error_switch is on (0 at start; nothing sets it).
+//
+// Threads: main thread only (the window belongs to the thread that opened it).
+#pragma once
+
+#include <cstdint>
+
+struct Image;
+struct SDL_Surface;
+
+struct Display {
+    int32_t width;  // as asked of dpy_set_mode
+    int32_t height;
+    int32_t depth;  // bits per pixel that SDL granted
+};
+
+// Module state, one set per program.
+struct DpyState {
+    Display* open;            // the one open Display, or null
+    SDL_Surface* surface;     // the window surface, or null
+    int32_t double_buffered;  // 1 when the surface is double-buffered
+    uint32_t video_flags;     // flags for SDL_SetVideoMode
+    uint8_t capture;          // frame capture switch
+    int32_t capture_count;    // number of the last captured frame
+    char capture_name[32];    // file name of the last capture
+};
+
+extern DpyState dpy_state;
+extern uint8_t dpy_error_switch;
+
+void dpy_error();
+// The open display, made with a 256 x 256 window if none is open.
+Display* dpy_new();
+// (Re)sets the window to width x height at the screen's depth.
+void dpy_set_mode(Display* display, int32_t width, int32_t height);
+// Shows image (exactly the window's size) in the window; captures it first when on.
+// NOTE: on a window surface that is not 32-bit 0x00RRGGBB the pixels are
+// converted; rows are always written at the surface's own pitch.
+void dpy_present(Display* display, const Image* image);
+// Shows any image, clipped to the window, through SDL's own conversion.
+void dpy_present_converted(Display* display, const Image* image);
+// Shows image by pointing the window surface at its pixels for the update.
+// NOTE: only on a 32-bit window of exactly the image's layout; otherwise it
+// falls back to dpy_present's copy (without capture).
+void dpy_present_direct(Display* display, const Image* image);
+Display* dpy_copy(Display* display);
+int32_t dpy_equal(const Display* a, const Display* b);
+Display* dpy_from_text(const char* text);
+char* dpy_to_text(const Display* display);
+void dpy_free(Display** display);
+
+// 1 when a window can be opened at all: an X display is named in DISPLAY, or
+// the user picked an SDL video driver with SDL_VIDEODRIVER. Without either,
+// SDL would fall back to drawing in the text terminal.
+int32_t dpy_available();
+// SDL's last error text (never null).
+const char* dpy_failure();
+
+// Identification record: name, date, author, platform, kind.
+extern const char* const dpy_ident[5];

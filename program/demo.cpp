@@ -1,0 +1,104 @@
+// Start-up, shutdown, the part cycle and the shared key handling.
+#include "program/demo.h"
+
+#include <cstdio>
+
+#include "image/img.h"
+#include "platform/dpy.h"
+#include "platform/fps.h"
+#include "platform/kbd.h"
+#include "platform/snd.h"
+
+const char* const demo_ident[5] = {"QUOR7706", "20261206", "Vandrell", "LINUXSDL", "PROGRAM "};
+
+int32_t screen_width = 256;
+int32_t screen_height = 256;
+uint8_t show_pictures = 1;
+
+uint8_t part_request = 0;
+Display* display = nullptr;
+Image* screen = nullptr;
+Keyboard* keyboard = nullptr;
+Sound* sound = nullptr;
+uint8_t demo_error_switch = 0;
+
+void demo_error() {
+    if (demo_error_switch) printf("QUOR7706 Error.\n");
+}
+
+void demo_init() {
+    display = dpy_new();
+    dpy_set_mode(display, screen_width, screen_height);
+    screen = img_new();
+    if (display) img_resize(screen, display->width, display->height);
+    keyboard = kbd_new();
+    sound = snd_open();
+    fps_state.target_fps = 50;
+}
+
+void demo_shutdown() {
+    demo_fade_out();
+    img_free(&screen);
+    kbd_free(&keyboard);
+    dpy_free(&display);
+    snd_close(&sound);
+}
+
+void demo_handle_key(uint8_t key) {
+    switch (key) {
+        case 'q':
+        case 'Q':
+        case 27:
+            part_request = 1;
+            break;
+        case ' ':
+            part_request = 2;
+            break;
+        case '3':
+        case '6':
+        case '7':
+            show_pictures ^= 1;
+            break;
+        default:
+            break;
+    }
+}
+
+void demo_fade_out() {
+    for (int i = 0; i < 64; ++i) {
+        img_fade(screen, 0x040404);
+        dpy_present(display, screen);
+    }
+}
+
+void demo_music_feed() {
+    // The music sequencer is not built yet: the demo is silent.
+}
+
+int demo_main() {
+    if (!dpy_available()) {
+        fprintf(stderr,
+                "quor7706: no display to open a window on (DISPLAY is not set); "
+                "run it under Xvfb: xvfb-run -a quor7706\n");
+        return 2;
+    }
+    demo_init();
+    if (!dpy_state.surface || !screen || !keyboard) {
+        fprintf(stderr, "quor7706: cannot open the %d x %d window: %s\n", screen_width,
+                screen_height, dpy_failure());
+        return 2;
+    }
+    for (;;) {
+        demo_part_pictures();
+        if (part_request & 1) break;
+        part_request = 0;
+        demo_part_tiles();
+        if (part_request & 1) break;
+        part_request = 0;
+        demo_part_logo();
+        if (part_request & 1) break;
+        part_request = 0;
+    }
+    demo_shutdown();
+    return 1;
+}

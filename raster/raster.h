@@ -1,0 +1,2 @@
+// RASTER: not built yet.
+#pragma once
