@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -143,12 +144,28 @@ void dpy_set_mode(Display* display, int32_t width, int32_t height) {
         SDL_FreeSurface(dpy_state.surface);  // the video surface: SDL keeps it
         dpy_state.surface = nullptr;
     }
-    SDL_Surface* surface = SDL_SetVideoMode(width, height, 0, dpy_state.video_flags);
+    // With an X display named and no driver chosen by the user, insist on X11:
+    // when X11 fails SDL would otherwise fall back to drawing in the terminal.
+    const char* x = getenv("DISPLAY");
+    if (x && *x) setenv("SDL_VIDEODRIVER", "x11", 0);
+    // SDL's X11 driver connects to the X server twice in quick succession and
+    // a server can reset a connection made right after another one closed
+    // (seen with Xvfb). A few spaced attempts ride over that.
+    SDL_Surface* surface = nullptr;
+    for (int attempt = 0; attempt < 8 && !surface; ++attempt) {
+        if (attempt > 0) SDL_Delay(10 * attempt);
+        surface = SDL_SetVideoMode(width, height, 0, dpy_state.video_flags);
+    }
     if (!surface) {
         dpy_error();
         return;
     }
     dpy_state.surface = surface;
+    // SDL turns SIGINT and SIGTERM into quit events, which the demo ignores
+    // (closing the window has no effect); give them back their default action
+    // so that Ctrl-C and kill still end the program.
+    signal(SIGINT, SIG_DFL);
+    signal(SIGTERM, SIG_DFL);
     SDL_WM_SetCaption("QUOR7706", "QUOR7706");
     if (dpy_state.open) {
         dpy_state.open->width = width;
@@ -209,20 +226,13 @@ void dpy_present_direct(Display* display, const Image* image) {
     }
     SDL_Surface* surface = dpy_state.surface;
     if (!surface) return;
-    if (!same_layout(surface) || surface->pitch != image->width * 4 || surface->w != image->width ||
-        surface->h != image->height) {
-        // Pointing the surface at the image is only safe for the same layout.
-        copy_to_surface(surface, image, overlap(image->width, surface->w),
-                        overlap(image->height, surface->h));
-        show(surface);
-        return;
-    }
-    if (SDL_LockSurface(surface) < 0) return;
-    void* kept = surface->pixels;
-    surface->pixels = image->pixels;
+    // Pointing the window surface at the image's buffer for the update does not
+    // show the image under X11: the server reads the shared-memory image SDL
+    // made for the window, so the previous frame would be shown again. The
+    // frame is copied at the surface's pitch instead, without capture.
+    copy_to_surface(surface, image, overlap(image->width, surface->w),
+                    overlap(image->height, surface->h));
     show(surface);
-    surface->pixels = kept;
-    SDL_UnlockSurface(surface);
 }
 
 Display* dpy_copy(Display* display) {

@@ -50,9 +50,9 @@ void dpy_set_mode(Display* display, int32_t width, int32_t height);
 void dpy_present(Display* display, const Image* image);
 // Shows any image, clipped to the window, through SDL's own conversion.
 void dpy_present_converted(Display* display, const Image* image);
-// Shows image by pointing the window surface at its pixels for the update.
-// NOTE: only on a 32-bit window of exactly the image's layout; otherwise it
-// falls back to dpy_present's copy (without capture).
+// Shows image (exactly the window's size) without capturing it.
+// NOTE: the frame is copied like dpy_present does; handing SDL the image's own
+// buffer for the update would show a stale frame under X11's shared memory.
 void dpy_present_direct(Display* display, const Image* image);
 Display* dpy_copy(Display* display);
 int32_t dpy_equal(const Display* a, const Display* b);

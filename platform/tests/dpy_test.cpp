@@ -1,1 +1,161 @@
+// The display against a real X server (Xvfb): what the window shows is read
+// back from the server. One test also runs on SDL's 8-bit dummy driver.
+#include "platform/dpy.h"
+
+#include <SDL.h>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "image/img.h"
+#include "platform/tests/x11_util.h"
+
+namespace {
+
+class DpyTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(getenv("DISPLAY"), nullptr) << "needs an X server"; }
+    void TearDown() override {
+        if (dpy_state.open) dpy_free(&dpy_state.open);
+        SDL_Quit();  // the next test starts SDL's video afresh
+        dpy_error_switch = 0;
+    }
+};
+
+// A picture with something different in every row and column.
+Image* test_card(int32_t w, int32_t h) {
+    Image* image = img_new();
+    img_resize(image, w, h);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            img_put_pixel(image, x, y,
+                          static_cast<uint32_t>((x << 16) | (y << 8) | ((x ^ y) & 255)));
+    return image;
+}
+
+TEST_F(DpyTest, OpensOneCaptionedWindowAndShowsTheFrame) {
+    Display* display = dpy_new();
+    ASSERT_NE(display, nullptr);
+    EXPECT_EQ(display->width, 256);
+    EXPECT_EQ(display->height, 256);
+    EXPECT_EQ(display->depth, 32);
+    EXPECT_EQ(dpy_state.video_flags, 0x10000005u);
+    EXPECT_EQ(dpy_state.capture, 0);
+    EXPECT_NE(x11_find_window("QUOR7706"), 0u);
+    EXPECT_EQ(x11_icon_name("QUOR7706"), "QUOR7706");
+
+    Image* card = test_card(256, 256);
+    dpy_present(display, card);
+    std::vector<uint32_t> shown;
+    ASSERT_TRUE(x11_grab("QUOR7706", 256, 256, &shown));
+    EXPECT_EQ(0, memcmp(shown.data(), card->pixels, shown.size() * 4));
+
+    // A frame one pixel narrower than the window shows nothing.
+    Image* narrow = img_new();
+    img_resize(narrow, 255, 256);
+    dpy_present(display, narrow);
+    ASSERT_TRUE(x11_grab("QUOR7706", 256, 256, &shown));
+    EXPECT_EQ(0, memcmp(shown.data(), card->pixels, shown.size() * 4));
+
+    // The converted and direct paths show the same pixels.
+    img_clear(card);
+    img_put_pixel(card, 10, 20, 0x00FF8040);
+    dpy_present_direct(display, card);
+    ASSERT_TRUE(x11_grab("QUOR7706", 256, 256, &shown));
+    EXPECT_EQ(shown[20 * 256 + 10], 0x00FF8040u);
+    EXPECT_EQ(shown[0], 0u);
+    img_put_pixel(card, 11, 20, 0x00123456);
+    dpy_present_converted(display, narrow);  // clipped to 255 columns: all black
+    dpy_present_converted(display, card);
+    ASSERT_TRUE(x11_grab("QUOR7706", 256, 256, &shown));
+    EXPECT_EQ(shown[20 * 256 + 11], 0x00123456u);
+
+    img_free(&card);
+    img_free(&narrow);
+}
+
+TEST_F(DpyTest, AcceptsOnlyTheOpenDisplay) {
+    Display* display = dpy_new();
+    ASSERT_NE(display, nullptr);
+    dpy_error_switch = 1;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(dpy_new(), display);  // the same display, with an error line
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "SDLDPY error\n");
+
+    Display stranger = *display;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(dpy_equal(display, display), 1);
+    EXPECT_EQ(dpy_copy(display), display);
+    char* text = dpy_to_text(display);
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, "");
+    free(text);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(dpy_equal(&stranger, &stranger), 0);
+    EXPECT_EQ(dpy_copy(&stranger), nullptr);
+    EXPECT_EQ(dpy_to_text(&stranger), nullptr);
+    EXPECT_EQ(dpy_from_text("x"), nullptr);  // a display is open: reported
+    dpy_set_mode(display, -1, 10);
+    dpy_present(&stranger, nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "SDLDPY error\nSDLDPY error\n"
+              "SDLDPY error\nSDLDPY error\n"
+              "SDLDPY error\nSDLDPY error\n");
+
+    // After dpy_free the reference is null and a fresh display can be made.
+    dpy_free(&display);
+    EXPECT_EQ(display, nullptr);
+    EXPECT_EQ(dpy_state.open, nullptr);
+    testing::internal::CaptureStdout();
+    dpy_free(&display);
+    EXPECT_EQ(dpy_from_text(nullptr), nullptr);
+    EXPECT_EQ(dpy_from_text("x"), nullptr);  // no display open and a text: silent
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "SDLDPY error\nSDLDPY error\n");
+    display = dpy_new();
+    ASSERT_NE(display, nullptr);
+    EXPECT_EQ(display->width, 256);
+}
+
+TEST_F(DpyTest, SetModeResizesTheWindow) {
+    Display* display = dpy_new();
+    dpy_set_mode(display, 64, 32);
+    EXPECT_EQ(display->width, 64);
+    EXPECT_EQ(display->height, 32);
+    Image* card = test_card(64, 32);
+    dpy_present(display, card);
+    std::vector<uint32_t> shown;
+    ASSERT_TRUE(x11_grab("QUOR7706", 64, 32, &shown));
+    EXPECT_EQ(0, memcmp(shown.data(), card->pixels, shown.size() * 4));
+    img_free(&card);
+}
+
+TEST_F(DpyTest, PresentsSafelyOnAnEightBitSurface) {
+    SDL_Quit();
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    Display* display = dpy_new();
+    unsetenv("SDL_VIDEODRIVER");
+    ASSERT_NE(display, nullptr);
+    ASSERT_NE(dpy_state.surface, nullptr);
+    EXPECT_EQ(display->depth, 8);
+    Image* card = test_card(256, 256);
+    img_put_pixel(card, 0, 0, 0x00FFFFFF);
+    img_put_pixel(card, 1, 0, 0);
+    // Every byte of the 8-bit surface is written from the frame, none past it
+    // (the sanitizer build checks the bounds).
+    dpy_present(display, card);
+    SDL_Surface* s = dpy_state.surface;
+    const uint8_t* row0 = static_cast<const uint8_t*>(s->pixels);
+    EXPECT_EQ(row0[0], SDL_MapRGB(s->format, 255, 255, 255));
+    EXPECT_EQ(row0[1], SDL_MapRGB(s->format, 0, 0, 0));
+    const uint8_t* last = row0 + 255 * s->pitch;
+    EXPECT_EQ(last[255], SDL_MapRGB(s->format, 255, 255, (255 ^ 255)));
+    dpy_present_direct(display, card);
+    dpy_present_converted(display, card);
+    img_free(&card);
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+// Xlib-side test helpers (see x11_util.h).
+#include "platform/tests/x11_util.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include <unistd.h>
+
+namespace {
+
+// Depth-first search below root for a window titled name.
+Window search(::Display* x, Window w, const char* name) {
+    char* title = nullptr;
+    if (XFetchName(x, w, &title) && title) {
+        const bool match = strcmp(title, name) == 0;
+        XFree(title);
+        if (match) return w;
+    }
+    Window root_return, parent, *children = nullptr;
+    unsigned int n = 0;
+    if (!XQueryTree(x, w, &root_return, &parent, &children, &n)) return 0;
+    Window found = 0;
+    for (unsigned int i = 0; i < n && !found; ++i)
+        found = search(x, children[i], name);
+    if (children) XFree(children);
+    return found;
+}
+
+// Opens the display, retrying: a server still closing an earlier connection
+// can refuse a new one for a moment.
+::Display* open_display() {
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (::Display* x = XOpenDisplay(nullptr)) return x;
+        usleep(20000);
+    }
+    return nullptr;
+}
+
+struct Connection {
+    ::Display* x = open_display();
+    ~Connection() {
+        if (x) XCloseDisplay(x);
+    }
+};
+
+}  // namespace
+
+unsigned long x11_find_window(const char* name) {
+    Connection c;
+    if (!c.x) return 0;
+    return search(c.x, DefaultRootWindow(c.x), name);
+}
+
+std::string x11_icon_name(const char* name) {
+    Connection c;
+    if (!c.x) return "";
+    const Window w = search(c.x, DefaultRootWindow(c.x), name);
+    char* icon = nullptr;
+    if (!w || !XGetIconName(c.x, w, &icon) || !icon) return "";
+    std::string result(icon);
+    XFree(icon);
+    return result;
+}
+
+bool x11_grab(const char* name, int32_t w, int32_t h, std::vector<uint32_t>* pixels) {
+    Connection c;
+    if (!c.x) return false;
+    const Window win = search(c.x, DefaultRootWindow(c.x), name);
+    if (!win) return false;
+    XSync(c.x, False);
+    XImage* image = XGetImage(c.x, win, 0, 0, w, h, AllPlanes, ZPixmap);
+    if (!image) return false;
+    pixels->assign(static_cast<size_t>(w) * h, 0);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            const unsigned long p = XGetPixel(image, x, y);
+            const uint32_t r = ((p & image->red_mask) * 255) / image->red_mask;
+            const uint32_t g = ((p & image->green_mask) * 255) / image->green_mask;
+            const uint32_t b = ((p & image->blue_mask) * 255) / image->blue_mask;
+            (*pixels)[static_cast<size_t>(y) * w + x] = (r << 16) | (g << 8) | b;
+        }
+    XDestroyImage(image);
+    return true;
+}
+
+bool x11_request_close(const char* name) {
+    Connection c;
+    if (!c.x) return false;
+    const Window win = search(c.x, DefaultRootWindow(c.x), name);
+    if (!win) return false;
+    XEvent e;
+    memset(&e, 0, sizeof e);
+    e.xclient.type = ClientMessage;
+    e.xclient.window = win;
+    e.xclient.message_type = XInternAtom(c.x, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = static_cast<long>(XInternAtom(c.x, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(c.x, win, False, NoEventMask, &e);
+    XSync(c.x, False);
+    return true;
+}
+
+bool x11_xdotool(const char* name, const std::string& keys) {
+    const unsigned long win = x11_find_window(name);
+    if (!win) return false;
+    // Focus the window first so that the XTEST key events reach it.
+    const std::string command =
+        "xdotool windowfocus --sync " + std::to_string(win) + " " + keys + " >/dev/null 2>&1";
+    return system(command.c_str()) == 0;
+}

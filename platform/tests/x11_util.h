@@ -1,0 +1,20 @@
+// Test helpers that look at the real X server: find the demo's window, read
+// its pixels back, ask it to close, and send it real key events.
+// Xlib is kept out of this header: its Display type would clash with ours.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The id of the top-level window whose title is name, or 0.
+unsigned long x11_find_window(const char* name);
+// The window's icon title, or "" when there is none.
+std::string x11_icon_name(const char* name);
+// Reads the w x h pixels of the named window as 0x00RRGGBB words.
+bool x11_grab(const char* name, int32_t w, int32_t h, std::vector<uint32_t>* pixels);
+// Sends the window manager's close request (WM_DELETE_WINDOW) to the window.
+bool x11_request_close(const char* name);
+// Gives the named window the keyboard focus and types keys with xdotool:
+// keys is an xdotool argument list such as "key space" or "keydown a keyup a".
+bool x11_xdotool(const char* name, const std::string& keys);

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the demo and runs it in a window.
+set -euo pipefail
+cd "$(dirname "$0")"
+. tools/deps.sh
+quor_need_packages "${QUOR_BUILD_PACKAGES[@]}"
+quor_build build -DCMAKE_BUILD_TYPE=Release -DQUOR_BENCH=OFF
+if [ -z "${DISPLAY:-}" ] && [ -z "${SDL_VIDEODRIVER:-}" ]; then
+    echo "No display to open the window on (DISPLAY is not set). To run the demo under Xvfb:" >&2
+    echo "  apt-get install -y xvfb && xvfb-run -a -s '-screen 0 640x480x24' ./build/program/quor7706" >&2
+    exit 2
+fi
+exec ./build/program/quor7706
