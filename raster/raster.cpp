@@ -23,14 +23,15 @@ uint32_t clamp_alpha(int32_t alpha) {
     return static_cast<uint32_t>(std::clamp<int32_t>(alpha, 0, 256));
 }
 
-// Pixel p blended with colour c at alpha a (0 .. 256), channel by channel in
-// its own bit position; the largest product, 0xFF0000 * 256, fits 32 bits.
+// Pixel p blended with colour c at alpha a (0 .. 256), channel by channel.
+// Red and blue share one word, each in its own 16-bit half: a channel times
+// (256 - a) plus a channel times a is at most 255 * 256, so neither half
+// carries into the other. Green goes alone; the top byte is dropped.
 inline uint32_t blend(uint32_t p, uint32_t c, uint32_t a) {
     const uint32_t ia = 256 - a;
-    const uint32_t r = (((p & 0xFF0000) * ia + (c & 0xFF0000) * a) >> 8) & 0xFF0000;
+    const uint32_t rb = (((p & 0xFF00FF) * ia + (c & 0xFF00FF) * a) >> 8) & 0xFF00FF;
     const uint32_t g = (((p & 0xFF00) * ia + (c & 0xFF00) * a) >> 8) & 0xFF00;
-    const uint32_t b = ((p & 0xFF) * ia + (c & 0xFF) * a) >> 8;
-    return r | g | b;
+    return rb | g;
 }
 
 // Does the image have pixels to paint? Reports through img_error when not.
@@ -290,28 +291,33 @@ void raster_step_back(Raster* raster) {
 void raster_draw_rows(const Raster* raster, Image* image) {
     if (!paint_ready(raster, image)) return;
     if (!paint_something(raster, image)) return;
+    // Sizes are read once: the pixel stores could otherwise alias them.
+    const int32_t width = image->width, height = image->height, count = raster->count;
+    const uint32_t* colours = raster->colours;
     int32_t k = first_index(raster);
     uint32_t* row = image->pixels;
-    for (int32_t y = 0; y < image->height; ++y, row += image->width) {
-        std::fill_n(row, image->width, raster->colours[k]);
-        if (++k == raster->count) k = 0;
+    for (int32_t y = 0; y < height; ++y, row += width) {
+        std::fill_n(row, width, colours[k]);
+        if (++k == count) k = 0;
     }
 }
 
 void raster_draw_columns(const Raster* raster, Image* image) {
     if (!paint_ready(raster, image)) return;
     if (!paint_something(raster, image)) return;
+    const int32_t width = image->width, height = image->height, count = raster->count;
+    const uint32_t* colours = raster->colours;
     // Paint row 0 colour by colour, then copy it into every other row.
     uint32_t* first = image->pixels;
     int32_t k = first_index(raster);
-    for (int32_t x = 0; x < image->width; ++x) {
-        first[x] = raster->colours[k];
-        if (++k == raster->count) k = 0;
+    for (int32_t x = 0; x < width; ++x) {
+        first[x] = colours[k];
+        if (++k == count) k = 0;
     }
-    const size_t bytes = static_cast<size_t>(image->width) * sizeof(uint32_t);
+    const size_t bytes = static_cast<size_t>(width) * sizeof(uint32_t);
     uint32_t* row = first;
-    for (int32_t y = 1; y < image->height; ++y) {
-        row += image->width;
+    for (int32_t y = 1; y < height; ++y) {
+        row += width;
         memcpy(row, first, bytes);
     }
 }
@@ -320,13 +326,15 @@ void raster_blend_rows(const Raster* raster, Image* image, int32_t alpha) {
     if (!paint_ready(raster, image)) return;
     if (!paint_something(raster, image)) return;
     const uint32_t a = clamp_alpha(alpha);
+    const int32_t width = image->width, height = image->height, count = raster->count;
+    const uint32_t* colours = raster->colours;
     int32_t k = first_index(raster);
     uint32_t* row = image->pixels;
-    for (int32_t y = 0; y < image->height; ++y, row += image->width) {
-        const uint32_t c = raster->colours[k];
-        for (int32_t x = 0; x < image->width; ++x)
+    for (int32_t y = 0; y < height; ++y, row += width) {
+        const uint32_t c = colours[k];
+        for (int32_t x = 0; x < width; ++x)
             row[x] = blend(row[x], c, a);
-        if (++k == raster->count) k = 0;
+        if (++k == count) k = 0;
     }
 }
 
@@ -334,13 +342,22 @@ void raster_blend_columns(const Raster* raster, Image* image, int32_t alpha) {
     if (!paint_ready(raster, image)) return;
     if (!paint_something(raster, image)) return;
     const uint32_t a = clamp_alpha(alpha);
+    const int32_t width = image->width, height = image->height, count = raster->count;
+    const uint32_t* colours = raster->colours;
     const int32_t start = first_index(raster);
     uint32_t* row = image->pixels;
-    for (int32_t y = 0; y < image->height; ++y, row += image->width) {
-        int32_t k = start;
-        for (int32_t x = 0; x < image->width; ++x) {
-            row[x] = blend(row[x], raster->colours[k], a);
-            if (++k == raster->count) k = 0;
+    for (int32_t y = 0; y < height; ++y, row += width) {
+        // The row is a run of whole stretches of the list: from start to the
+        // end of the list, then from colour 0 again, until the row is full.
+        int32_t x = 0, k = start;
+        while (x < width) {
+            const int32_t run = std::min(width - x, count - k);
+            uint32_t* d = row + x;
+            const uint32_t* c = colours + k;
+            for (int32_t j = 0; j < run; ++j)
+                d[j] = blend(d[j], c[j], a);
+            x += run;
+            k = 0;
         }
     }
 }
@@ -348,10 +365,10 @@ void raster_blend_columns(const Raster* raster, Image* image, int32_t alpha) {
 void raster_fill_image(const Raster* raster, Image* image) {
     if (!paint_ready(raster, image)) return;
     if (!paint_something(raster, image)) return;
-    const int32_t n = std::min(raster->count, image->width);
-    const size_t bytes = static_cast<size_t>(n) * sizeof(uint32_t);
+    const int32_t width = image->width, height = image->height;
+    const size_t bytes = static_cast<size_t>(std::min(raster->count, width)) * sizeof(uint32_t);
     uint32_t* row = image->pixels;
-    for (int32_t y = 0; y < image->height; ++y, row += image->width)
+    for (int32_t y = 0; y < height; ++y, row += width)
         memcpy(row, raster->colours, bytes);
 }
 
