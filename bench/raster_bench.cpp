@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "raster/raster.h"
+#include "text/font.h"
+#include "text/scroll.h"
 
 namespace {
 
@@ -94,5 +96,33 @@ void BM_RasterSmooth256Reach2(benchmark::State& state) {
     raster_free(&raster);
 }
 BENCHMARK(BM_RasterSmooth256Reach2);
+
+// The demo's scroll line: clear a 256 x 8 image, draw 33 glyphs of an 8 x 8
+// font, move on by 2 pixels.
+void BM_ScrollFrame(benchmark::State& state) {
+    Font* font = font_new();
+    font->width = 8;
+    font->height = 8;
+    font->image = img_new();
+    img_resize(font->image, 256, 32);
+    for (int32_t i = 0; i < 256 * 32; ++i)
+        font->image->pixels[i] = (i % 3) ? 0xFFFFFF : 0;
+    Image* line = img_new();
+    img_resize(line, kSide, 8);
+    Scroll* scroll = scroll_new();
+    scroll_set(scroll, "THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 0123456789 ", font, line);
+    scroll->speed = 2;
+    for (auto _ : state) {
+        img_clear(line);
+        scroll_draw(scroll);
+        scroll_update(scroll);
+        benchmark::DoNotOptimize(line->pixels);
+        benchmark::ClobberMemory();
+    }
+    scroll_free(&scroll);
+    font_free(&font);
+    img_free(&line);
+}
+BENCHMARK(BM_ScrollFrame);
 
 }  // namespace

@@ -75,35 +75,48 @@ inline int64_t channel(uint32_t colour, int k) {
     return (colour >> (8 * k)) & 0xFF;
 }
 
-// Sum of channel k over length consecutive ring entries starting at index from.
-int64_t ring_sum(const uint32_t* list, int64_t n, int64_t from, int64_t length, int k) {
-    int64_t total = 0;
+// Per-channel sums of length consecutive ring entries from index from.
+void ring_sum(const uint32_t* list, int64_t n, int64_t from, int64_t length, int64_t sum[3]) {
+    int64_t total[3] = {0, 0, 0};
     for (int64_t i = 0; i < n; ++i)
-        total += channel(list[i], k);
-    int64_t sum = (length / n) * total;
-    for (int64_t t = 0; t < length % n; ++t)
-        sum += channel(list[(from + t) % n], k);
-    return sum;
+        for (int k = 0; k < 3; ++k)
+            total[k] += channel(list[i], k);
+    for (int k = 0; k < 3; ++k)
+        sum[k] = (length / n) * total[k];
+    for (int64_t t = 0, i = from; t < length % n; ++t, i = i + 1 == n ? 0 : i + 1)
+        for (int k = 0; k < 3; ++k)
+            sum[k] += channel(list[i], k);
 }
 
 // Writes the smoothed colours of old (n entries) into out. For each index
 // the sum after it (forward, wrapping) and before it (mirrored at 0, then
 // wrapping) slide along with one addition and one subtraction per step, so
-// the cost is independent of the reach.
+// the cost does not grow with the reach. The ring indices are stepped, not
+// divided: enter and leave_after for the forward window, far for |i - reach|.
 void smooth_into(const uint32_t* old, int64_t n, int64_t reach, uint32_t* out) {
     const int64_t divisor = 2 * reach + 2;
-    for (int64_t i = 0; i < n; ++i)
-        out[i] = 0;
-    for (int k = 0; k < 3; ++k) {
-        int64_t after = ring_sum(old, n, 1 % n, reach, k);  // d = 1 .. reach of i = 0
-        int64_t before = after;                             // |0 - d| = d
-        for (int64_t i = 0; i < n; ++i) {
-            const int64_t sum = 2 * channel(old[i], k) + after + before;
-            out[i] |= static_cast<uint32_t>(sum / divisor) << (8 * k);
-            after += channel(old[(i + 1 + reach) % n], k) - channel(old[(i + 1) % n], k);
-            const int64_t far = i >= reach ? i - reach : reach - i;
-            before += channel(old[i], k) - channel(old[far % n], k);
+    int64_t after[3], before[3];
+    ring_sum(old, n, 1 % n, reach, after);  // d = 1 .. reach of index 0
+    for (int k = 0; k < 3; ++k)
+        before[k] = after[k];         // |0 - d| = d
+    int64_t leave_after = 1 % n;      // (i + 1) mod n
+    int64_t enter = (1 + reach) % n;  // (i + 1 + reach) mod n
+    int64_t far = reach % n;          // |i - reach| mod n
+    for (int64_t i = 0; i < n; ++i) {
+        uint32_t colour = 0;
+        for (int k = 0; k < 3; ++k) {
+            const int64_t sum = 2 * channel(old[i], k) + after[k] + before[k];
+            colour |= static_cast<uint32_t>(sum / divisor) << (8 * k);
+            after[k] += channel(old[enter], k) - channel(old[leave_after], k);
+            before[k] += channel(old[i], k) - channel(old[far], k);
         }
+        out[i] = colour;
+        leave_after = leave_after + 1 == n ? 0 : leave_after + 1;
+        enter = enter + 1 == n ? 0 : enter + 1;
+        if (i < reach)  // |i - reach| falls to 0, then rises again
+            far = far == 0 ? n - 1 : far - 1;
+        else
+            far = far + 1 == n ? 0 : far + 1;
     }
 }
 
