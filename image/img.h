@@ -65,5 +65,64 @@ int32_t img_equal(const Image* a, const Image* b);
 // destination[k] &= mask[k] for every index k of the mask.
 void img_and_mask(const Image* mask, Image* destination);
 
+// ---- Drawing primitives ------------------------------------------------------
+
+// Bresenham points of the line (x0, y0) to (x1, y1): word 0 is 2n, then n (x, y)
+// pairs. The caller frees the list. Null only when memory runs out.
+int32_t* img_line_points(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+// Run counts of a line with sides |a| and |b|: min(|a|, |b|) + 1 counts adding
+// up to max(|a|, |b|) + 1. The caller frees the list. Null only when memory runs out.
+int32_t* img_line_runs(int32_t a, int32_t b);
+// One-pixel outline of the w x h rectangle at (x, y); the rectangle must lie
+// wholly inside the image (no clipping).
+void img_draw_frame(Image* image, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour);
+// Fills the w x h rectangle at (x, y); it must lie wholly inside the image.
+void img_fill_rect(Image* image, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour);
+// Circle outline of radius r around (cx, cy) from the sine table; the centre
+// must lie inside the image, points outside it are skipped.
+void img_circle(Image* image, int32_t cx, int32_t cy, int32_t r, uint32_t colour);
+
+// ---- Copying and blitting ----------------------------------------------------
+// Source first, destination second; only the destination changes. Rectangles
+// are clipped against both images, each pixel keeping its unclipped position.
+
+// Copies the w x h rectangle at (sx, sy) of source to (dx, dy) of destination.
+void img_blit(const Image* source, Image* destination, int32_t sx, int32_t sy, int32_t dx,
+              int32_t dy, int32_t w, int32_t h);
+// As img_blit, but source pixels of 0 leave the destination unchanged.
+void img_blit_transparent(const Image* source, Image* destination, int32_t sx, int32_t sy,
+                          int32_t dx, int32_t dy, int32_t w, int32_t h);
+// As img_blit, adding whole words modulo 2^32 (carries cross channels).
+void img_blit_add(const Image* source, Image* destination, int32_t sx, int32_t sy, int32_t dx,
+                  int32_t dy, int32_t w, int32_t h);
+// As img_blit, adding each colour channel with a ceiling of 255; top byte 0.
+void img_blit_add_saturate(const Image* source, Image* destination, int32_t sx, int32_t sy,
+                           int32_t dx, int32_t dy, int32_t w, int32_t h);
+// Each non-zero source pixel goes to the top-left of its own zx x zy cell;
+// cells not wholly inside the destination are skipped.
+// NOTE: zx or zy below 1 is refused (IMG error), as it would stack cells.
+void img_blit_spread(const Image* source, Image* destination, int32_t sx, int32_t sy, int32_t dx,
+                     int32_t dy, int32_t w, int32_t h, int32_t zx, int32_t zy);
+// Averages the whole source into destination at (x, y), halving each channel
+// of both; source pixels of 0 are skipped.
+void img_blend_at(const Image* source, Image* destination, int32_t x, int32_t y);
+// Adds the whole source (words, modulo 2^32) into destination at the source's
+// own (x, y).
+void img_add_at(const Image* source, Image* destination);
+// Copies the first min(widths) pixels of a source row into a destination row.
+void img_copy_row(const Image* source, Image* destination, int32_t source_row,
+                  int32_t destination_row);
+// Copies a source row into a destination row starting at column offset
+// (modulo the width, wrapping round); source pixels of 0 are skipped.
+void img_copy_row_wrap(const Image* source, Image* destination, int32_t source_row,
+                       int32_t destination_row, int32_t offset);
+// As img_copy_row_wrap, ORing every pixel in.
+void img_or_row_wrap(const Image* source, Image* destination, int32_t source_row,
+                     int32_t destination_row, int32_t offset);
+// Copies a source column into a destination column starting at row offset
+// (modulo the height, wrapping round); source pixels of 0 are skipped.
+void img_copy_column_wrap(const Image* source, Image* destination, int32_t source_column,
+                          int32_t destination_column, int32_t offset);
+
 // Identification record: name, date, author, language, kind (constant data, read by no code).
 extern const char* const img_ident[5];

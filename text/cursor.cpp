@@ -1,1 +1,56 @@
-// Not built yet.
+// The wrapping cell cursor.
+#include "text/cursor.h"
+
+#include <cstdlib>
+
+const char* const cursor_ident[3] = {"CURSOR", "20261206", "VRL"};
+
+Cursor* cursor_new() {
+    Cursor* cursor = static_cast<Cursor*>(calloc(1, sizeof(Cursor)));
+    if (!cursor) return nullptr;
+    cursor->rows = 4;
+    cursor->columns = 16;
+    cursor->step = 1;
+    return cursor;
+}
+
+void cursor_set(Cursor* cursor, int32_t rows, int32_t columns, int32_t step) {
+    if (!cursor) return;
+    cursor->rows = rows;
+    cursor->columns = columns;
+    cursor->step = step;
+    cursor->position = 0;
+}
+
+void cursor_advance(Cursor* cursor) {
+    if (!cursor || cursor->columns < 1) return;
+    // Subtracting or adding columns until the position lies in 0 .. columns - 1
+    // is the floored remainder; taken in one division, and in 64 bits so that
+    // no position and step can overflow.
+    const int64_t columns = cursor->columns;
+    int64_t p = (static_cast<int64_t>(cursor->position) + cursor->step) % columns;
+    if (p < 0) p += columns;
+    cursor->position = static_cast<int32_t>(p);
+}
+
+void cursor_save(Cursor* cursor) {
+    if (!cursor) return;
+    cursor->mark = cursor->position;
+}
+
+void cursor_restore(Cursor* cursor) {
+    if (!cursor) return;
+    cursor->position = cursor->mark;
+}
+
+int32_t cursor_seek(Cursor* cursor, int32_t index) {
+    if (!cursor || cursor->columns < 1) return index;
+    cursor->position = index % cursor->columns;
+    return index / cursor->columns;
+}
+
+void cursor_free(Cursor** cursor) {
+    if (!cursor || !*cursor) return;
+    free(*cursor);
+    *cursor = nullptr;
+}
