@@ -8,6 +8,8 @@
 #include "platform/fps.h"
 #include "platform/kbd.h"
 #include "platform/snd.h"
+#include "text/font.h"
+#include "text/scroll.h"
 
 const char* const demo_ident[5] = {"QUOR7706", "20261206", "Vandrell", "LINUXSDL", "PROGRAM "};
 
@@ -20,7 +22,17 @@ Display* display = nullptr;
 Image* screen = nullptr;
 Keyboard* keyboard = nullptr;
 Sound* sound = nullptr;
+Font* font = nullptr;
+Scroll* scroller = nullptr;
 uint8_t demo_error_switch = 0;
+
+namespace {
+
+void set_scroll_speed(int32_t speed) {
+    if (scroller) scroller->speed = speed;
+}
+
+}  // namespace
 
 void demo_error() {
     if (demo_error_switch) printf("QUOR7706 Error.\n");
@@ -38,7 +50,9 @@ void demo_init() {
 
 void demo_shutdown() {
     demo_fade_out();
+    font_free(&font);
     img_free(&screen);
+    scroll_free(&scroller);
     kbd_free(&keyboard);
     dpy_free(&display);
     snd_close(&sound);
@@ -58,6 +72,18 @@ void demo_handle_key(uint8_t key) {
         case '6':
         case '7':
             show_pictures ^= 1;
+            break;
+        case 'u':
+            set_scroll_speed(0);
+            break;
+        case 'i':
+            set_scroll_speed(1);
+            break;
+        case 'o':
+            set_scroll_speed(2);
+            break;
+        case 'p':
+            set_scroll_speed(4);
             break;
         default:
             break;

@@ -13,8 +13,10 @@
 #include <cstdint>
 
 struct Display;
+struct Font;
 struct Image;
 struct Keyboard;
+struct Scroll;
 struct Sound;
 
 // Settings.
@@ -28,6 +30,8 @@ extern Display* display;
 extern Image* screen;
 extern Keyboard* keyboard;
 extern Sound* sound;
+extern Font* font;        // the demo's font (null until the demo's objects exist)
+extern Scroll* scroller;  // the scroll text; its speed follows the u, i, o, p keys
 extern uint8_t demo_error_switch;
 
 // Frame counts of the three cycle parts.

@@ -6,6 +6,7 @@
 #include "image/img.h"
 #include "platform/dpy.h"
 #include "program/demo.h"
+#include "text/scroll.h"
 
 namespace {
 
@@ -20,6 +21,22 @@ TEST(DemoKeys, EveryKeyCodeHasItsEffectAndNoOther) {
         EXPECT_EQ(part_request, quit ? 1 : next ? 2 : 0) << "key " << key;
         EXPECT_EQ(show_pictures, toggle ? 0 : 1) << "key " << key;
     }
+    // The speed keys set the scroller's speed, and need no scroller to be safe.
+    scroller = scroll_new();
+    ASSERT_NE(scroller, nullptr);
+    const std::pair<uint8_t, int32_t> speeds[] = {{'u', 0}, {'i', 1}, {'o', 2}, {'p', 4}};
+    for (const auto& [key, speed] : speeds) {
+        scroller->speed = -9;
+        demo_handle_key(key);
+        EXPECT_EQ(scroller->speed, speed) << "key " << key;
+    }
+    scroller->speed = 3;
+    demo_handle_key('U');
+    demo_handle_key(0);
+    EXPECT_EQ(scroller->speed, 3);
+    scroll_free(&scroller);
+    demo_handle_key('p');
+
     // The picture keys toggle back and forth.
     show_pictures = 1;
     demo_handle_key('3');
