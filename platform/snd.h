@@ -16,9 +16,10 @@
 // its count), `position`, `paused` and the values of every queued Sample. The
 // main thread must hold the lock, snd_lock() ... snd_unlock(), while it reads
 // or writes any of them (reading position or queue->count, setting paused,
-// rewriting a queued Sample's values). snd_play and snd_close take the lock
-// themselves; the lock may be held around them (it is recursive), and
-// snd_position / snd_queue_count read under it. The callback's work per call
+// rewriting a queued Sample's values). snd_play, snd_position and
+// snd_queue_count take the lock themselves and may be called with it held
+// (it is recursive). snd_close must be called without it: closing waits for
+// the audio thread. The callback's work per call
 // is bounded (one read and two byte writes per frame, plus moving the few
 // queue slots when a Sample ends) and it allocates nothing.
 //
