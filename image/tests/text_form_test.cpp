@@ -166,6 +166,7 @@ TEST(TextForm, RoundTripAndReading) {
     for (const char* b : bad)
         EXPECT_EQ(reported([&] { EXPECT_EQ(img_from_text(b), nullptr) << b; }), "IMG error\n") << b;
     EXPECT_EQ(reported([] { EXPECT_EQ(img_from_text(nullptr), nullptr); }), "IMG error\n");
+    img_free(&image);
 }
 
 TEST(TextForm, FindAfter) {
