@@ -124,5 +124,54 @@ void img_or_row_wrap(const Image* source, Image* destination, int32_t source_row
 void img_copy_column_wrap(const Image* source, Image* destination, int32_t source_column,
                           int32_t destination_column, int32_t offset);
 
+// ---- PNM decoding ------------------------------------------------------------
+// P1 to P6 pictures into new Images (the caller frees them). maxval is read and
+// ignored; a set bitmap bit is white (0xFFFFFF), a clear one black (0). Every
+// failure (no input, a type other than 1 to 6, a width or height of 0, a size
+// beyond 2^31 - 1 pixels, a header number beyond 2^31 - 1, input that ends
+// before the picture does) reports an IMG error and gives null.
+
+// Decodes the picture at data. A zero byte ends the header and text pixel data
+// (P1 to P3). P1 and P4 widths are rounded up to a multiple of 8, each P1 pixel
+// is one digit character, and the one byte after the header is skipped.
+// NOTE: without a length the raw data of P4 to P6 is read as far as the header
+// says: use it only on pictures the program carries itself, and
+// img_from_pnm_length on anything else.
+Image* img_from_pnm(const uint8_t* data);
+// Decodes exactly as img_from_pnm, but reads nothing at or past data + length:
+// input that ends early gives null instead of being read past.
+Image* img_from_pnm_length(const uint8_t* data, int64_t length);
+// Reads a picture from a file ("rb"). Unlike the memory decoders, every header
+// byte examined is consumed (no byte is skipped after the header), widths are
+// kept as given, each P4 row starts on a new byte and each P1 pixel is a whole
+// number (non-zero is white).
+Image* img_load_pnm(const char* path);
+
+// ---- Image writing and the text form ---------------------------------------
+
+// Writes a P6 file: "P6\n", "<width> <height>\n", "255\n", then red, green,
+// blue per pixel. 1 when written, 0 (IMG error) otherwise.
+int32_t img_save_ppm(const Image* image, const char* path);
+// The IMG text form: "IMG{\nP3\n<w> <h>\n255\n", each channel as "%3d ", six
+// pixels per line, then "}\n"; "IMG{}" for an image without pixels. The
+// caller frees the text; null on failure.
+char* img_to_text(const Image* image);
+// Reads the IMG text form back into a new Image; null when "IMG", "{" or
+// "P3\n" is missing, or when the text ends or a number overflows before the
+// last pixel.
+Image* img_from_text(const char* text);
+// Index in text just past the first occurrence of pattern, or 0 when there is
+// none (or either is empty).
+int32_t img_find_after(const char* text, const char* pattern);
+
+// ---- Scaling and rotation ------------------------------------------------------
+
+// Rewrites every pixel of destination with source resampled to destination's
+// own size (nearest neighbour along the img_line_runs runs).
+void img_scale(const Image* source, Image* destination);
+// A new image, about 1.414 times the source's size each way, holding the source
+// turned by angle (1024 steps a full turn; 512 shows it upright). Null on failure.
+Image* img_rotate(const Image* source, int32_t angle);
+
 // Identification record: name, date, author, language, kind (constant data, read by no code).
 extern const char* const img_ident[5];

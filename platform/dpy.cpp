@@ -97,13 +97,36 @@ void show(SDL_Surface* surface) {
         SDL_UpdateRect(surface, 0, 0, 0, 0);
 }
 
-// Writes the frame to the next numbered capture file when capture is on.
+// Frames still to capture before capture switches itself off; 0 means no
+// limit (capture switched on directly through dpy_state.capture).
+int32_t capture_left = 0;
+
+// Writes the frame to the next numbered capture file when capture is on. The
+// number is taken before the write, so a file that cannot be written (the
+// image writer reports it) costs its number; the frame is shown all the same.
 void capture_frame(const Image* image) {
     if (!dpy_state.capture) return;
-    dpy_state.capture_count += 1;
+    // Counted in unsigned arithmetic: after 2^31 - 1 frames the number wraps
+    // instead of overflowing.
+    dpy_state.capture_count =
+        static_cast<int32_t>(static_cast<uint32_t>(dpy_state.capture_count) + 1u);
     snprintf(dpy_state.capture_name, sizeof dpy_state.capture_name, "frame-%05d.ppm",
              dpy_state.capture_count);
-    (void)image;  // written once the PPM writer is in place
+    img_save_ppm(image, dpy_state.capture_name);
+    if (capture_left > 0 && --capture_left == 0) dpy_state.capture = 0;
+}
+
+// The value of a capture request: a positive decimal number (digits only,
+// values past 2^31 - 1 taken as 2^31 - 1), or 0 for anything else.
+int32_t capture_request(const char* text) {
+    if (!text || !*text) return 0;
+    int64_t n = 0;
+    for (const char* p = text; *p; ++p) {
+        if (*p < '0' || *p > '9') return 0;
+        n = n * 10 + (*p - '0');
+        if (n > INT32_MAX) n = INT32_MAX;
+    }
+    return static_cast<int32_t>(n);
 }
 
 // The smaller of the image's and the surface's extent, never below 0.
@@ -272,6 +295,12 @@ void dpy_free(Display** display) {
     free(*display);
     *display = nullptr;
     dpy_state.open = nullptr;
+}
+
+void dpy_capture_from_environment() {
+    const int32_t frames = capture_request(getenv("QUOR7706_CAPTURE"));
+    dpy_state.capture = frames > 0 ? 1 : 0;
+    capture_left = frames;
 }
 
 int32_t dpy_available() {

@@ -7,6 +7,8 @@
 //
 // Frame capture: while dpy_state.capture is on, dpy_present writes every frame
 // it shows to "frame-%05d.ppm" in the working directory before showing it.
+// The number (dpy_state.capture_count) is never reset; a file that cannot be
+// written is reported as an IMG error and costs its number.
 //
 // Errors: a failed check calls dpy_error(), which prints "SDLDPY error" while
 // dpy_error_switch is on (0 at start; nothing sets it).
@@ -59,6 +61,12 @@ int32_t dpy_equal(const Display* a, const Display* b);
 Display* dpy_from_text(const char* text);
 char* dpy_to_text(const Display* display);
 void dpy_free(Display** display);
+
+// Sets frame capture from the environment variable QUOR7706_CAPTURE: a
+// positive decimal number N captures the next N presented frames and then
+// switches capture off again; unset, empty, "0" or anything else leaves
+// capture off. Called once at start-up, after dpy_new.
+void dpy_capture_from_environment();
 
 // 1 when a window can be opened at all: an X display is named in DISPLAY, or
 // the user picked an SDL video driver with SDL_VIDEODRIVER. Without either,

@@ -328,34 +328,3 @@ TEST(Blit, RowAndColumnCopiesWrap) {
     img_free(&src);
     img_free(&dst);
 }
-
-TEST(Blit, MostlyOffscreenTilesTouchOnlyVisiblePixels) {
-    // The demo's use: many small tiles, most of them wholly outside.
-    Image* tile = filled(16, 16, 0x00FFFFFF);
-    tile->pixels[0] = 0;
-    Image* screen = filled(256, 256, 0x10);
-    for (int i = 0; i < 64; ++i)
-        img_blit_transparent(tile, screen, 0, 0, -300 + i * 20, 260 - i * 2, 16, 16);
-    img_blit_transparent(tile, screen, 0, 0, 250, 250, 16, 16);
-    int64_t white = 0;
-    for (int32_t i = 0; i < 256 * 256; ++i)
-        white += screen->pixels[i] == 0x00FFFFFF;
-    // The pixels the visible parts cover, worked out point by point.
-    std::vector<uint8_t> covered(256 * 256, 0);
-    for (int i = 0; i < 65; ++i) {
-        const int x = i < 64 ? -300 + i * 20 : 250, y = i < 64 ? 260 - i * 2 : 250;
-        for (int r = 0; r < 16; ++r)
-            for (int c = 0; c < 16; ++c) {
-                const int px = x + c, py = y + r;
-                if ((r | c) && px >= 0 && px < 256 && py >= 0 && py < 256)
-                    covered[py * 256 + px] = 1;
-            }
-    }
-    int64_t distinct = 0;
-    for (uint8_t v : covered)
-        distinct += v;
-    EXPECT_GT(distinct, 0);
-    EXPECT_EQ(white, distinct);
-    img_free(&tile);
-    img_free(&screen);
-}
