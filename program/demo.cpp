@@ -40,6 +40,7 @@ void demo_error() {
 
 void demo_init() {
     display = dpy_new();
+    dpy_capture_from_environment();  // QUOR7706_CAPTURE=N records the next N frames
     dpy_set_mode(display, screen_width, screen_height);
     screen = img_new();
     if (display) img_resize(screen, display->width, display->height);

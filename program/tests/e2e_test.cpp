@@ -6,8 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -51,7 +53,7 @@ Look classify(const std::vector<uint32_t>& p) {
 class Demo {
 public:
     // Starts the binary with the given changes to the environment.
-    explicit Demo(std::vector<std::string> env_changes) {
+    explicit Demo(std::vector<std::string> env_changes, const std::string& directory = "") {
         char stderr_template[] = "/tmp/quor7706-stderr-XXXXXX";
         const int fd = mkstemp(stderr_template);
         stderr_path_ = stderr_template;
@@ -73,6 +75,7 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fd, 2);
+        if (!directory.empty()) posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
         char* argv[] = {const_cast<char*>(QUOR_BINARY), nullptr};
         if (posix_spawn(&pid_, QUOR_BINARY, &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
@@ -165,6 +168,67 @@ TEST_F(E2eTest, SpaceWalksTheCycleAndQuitFadesOutWithStatusOne) {
     ASSERT_NE(status, -1) << "still running after q";
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
+// Reads a captured frame: a P6 file of 256 x 256 pixels as 0x00RRGGBB words.
+std::vector<uint32_t> read_frame(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string header(15, '\0');
+    in.read(header.data(), 15);
+    if (!in || header != "P6\n256 256\n255\n") return {};
+    std::vector<uint32_t> pixels(256 * 256);
+    for (auto& p : pixels) {
+        unsigned char rgb[3];
+        if (!in.read(reinterpret_cast<char*>(rgb), 3)) return {};
+        p = (rgb[0] << 16) | (rgb[1] << 8) | rgb[2];
+    }
+    return pixels;
+}
+
+uint32_t brightest_channel(const std::vector<uint32_t>& pixels) {
+    uint32_t top = 0;
+    for (uint32_t p : pixels)
+        top = std::max({top, p >> 16 & 255, p >> 8 & 255, p & 255});
+    return top;
+}
+
+TEST_F(E2eTest, CapturedFramesShowTheOpeningAndClosingFades) {
+    char dir_template[] = "/tmp/quor7706-frames-XXXXXX";
+    const std::string dir = mkdtemp(dir_template);
+    {
+        auto env = audio_to_disk();
+        env.push_back("QUOR7706_CAPTURE=100000");
+        Demo demo(env, dir);
+        ASSERT_TRUE(wait_for_look(Look::kColumns, 10s));
+        ASSERT_TRUE(press("q"));
+        const int status = demo.wait_exit(20s);
+        ASSERT_TRUE(status != -1 && WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 1);
+    }
+    auto path = [&](int n) {
+        char name[32];
+        snprintf(name, sizeof name, "/frame-%05d.ppm", n);
+        return dir + name;
+    };
+    auto frame = [&](int n) { return read_frame(path(n)); };
+    int count = 0;
+    while (access(path(count + 1).c_str(), F_OK) == 0)
+        ++count;
+    ASSERT_GT(count, 64 + 64);
+    // The first part opens with 64 fade steps of a black screen, then its bars.
+    for (int n = 1; n <= 64; ++n)
+        EXPECT_EQ(brightest_channel(frame(n)), 0u) << n;
+    EXPECT_EQ(classify(frame(65)), Look::kColumns);
+    // The shutdown fade: 64 frames, each channel 4 darker than the one before,
+    // ending black.
+    uint32_t previous = brightest_channel(frame(count - 64));
+    for (int n = count - 63; n <= count; ++n) {
+        const uint32_t now = brightest_channel(frame(n));
+        EXPECT_EQ(now, previous >= 4 ? previous - 4 : 0) << n;
+        previous = now;
+    }
+    EXPECT_EQ(previous, 0u);
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(E2eTest, EscapeAndCapitalQQuitToo) {
