@@ -75,7 +75,7 @@ fuzz)
         [ "$status" -eq 0 ] || { echo "$name found a failure" >&2; exit 1; }
         ran=$((ran + 1))
     done
-    echo "fuzz: $ran targets ran clean"
+    echo "fuzz: $ran passed, 0 failed"
     ;;
 *)
     echo "usage: ./test.sh [normal|asan|tsan|fuzz]" >&2

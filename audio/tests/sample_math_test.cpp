@@ -1,29 +1,13 @@
 // Sample arithmetic (wrapping, never saturating), shifts, rescaling and the
 // matching of one sample laid over another.
 #include "audio/sample.h"
+#include "audio/tests/sample_test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
-
-namespace {
-
-using V = std::vector<int32_t>;
-
-Sample* make(std::initializer_list<int32_t> values) {
-    Sample* s = sample_new();
-    for (int32_t v : values)
-        sample_insert(s, v, s->length);
-    return s;
-}
-
-V values(const Sample* s) {
-    return V(s->data, s->data + s->length);
-}
-
-}  // namespace
 
 TEST(SampleMath, ElementWiseOverTheCommonLengthAndWrapping) {
     Sample* a = make({1, 2, 3});

@@ -1,28 +1,12 @@
 // Sample reshaping: stretch both ways, rotation by any amount, inserting one
 // sample into another (itself included) and slicing.
 #include "audio/sample.h"
+#include "audio/tests/sample_test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <vector>
-
-namespace {
-
-using V = std::vector<int32_t>;
-
-Sample* make(std::initializer_list<int32_t> values) {
-    Sample* s = sample_new();
-    for (int32_t v : values)
-        sample_insert(s, v, s->length);
-    return s;
-}
-
-V values(const Sample* s) {
-    return V(s->data, s->data + s->length);
-}
-
-}  // namespace
 
 TEST(SampleShape, Stretch) {
     Sample* s = make({0, 1, 2});

@@ -1,28 +1,12 @@
 // The Sample record: growth rules, values past the length, the list
 // operations, overlapping moves and records that are not what they claim.
 #include "audio/sample.h"
+#include "audio/tests/sample_test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <vector>
-
-namespace {
-
-using V = std::vector<int32_t>;
-
-Sample* make(std::initializer_list<int32_t> values) {
-    Sample* s = sample_new();
-    for (int32_t v : values)
-        sample_insert(s, v, s->length);
-    return s;
-}
-
-V values(const Sample* s) {
-    return V(s->data, s->data + s->length);
-}
-
-}  // namespace
 
 TEST(Sample, GrowthRules) {
     Sample* s = sample_new();

@@ -2,6 +2,7 @@
 // texts, raw PCM bytes at every depth and order, sign extension and the two
 // text utilities.
 #include "audio/sample.h"
+#include "audio/tests/sample_test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -14,18 +15,6 @@
 
 namespace {
 
-Sample* make(std::initializer_list<int32_t> values) {
-    Sample* s = sample_new();
-    for (int32_t v : values)
-        sample_insert(s, v, s->length);
-    return s;
-}
-
-std::vector<int32_t> values(const Sample* s) {
-    return std::vector<int32_t>(s->data, s->data + s->length);
-}
-
-using V = std::vector<int32_t>;
 using B = std::vector<uint8_t>;
 
 // The text form of s as a string (empty for null).

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "image/img.h"
+#include "image/tests/image_test_util.h"
 
 namespace {
 
@@ -27,17 +28,6 @@ Image* filled(int32_t w, int32_t h, uint32_t colour) {
 std::vector<uint32_t> row(const Image* image, int32_t y) {
     return std::vector<uint32_t>(image->pixels + y * image->width,
                                  image->pixels + (y + 1) * image->width);
-}
-
-// Runs f with the error switch on and returns what it printed.
-template <typename F>
-std::string reported(F f) {
-    img_error_switch = 1;
-    testing::internal::CaptureStdout();
-    f();
-    std::string out = testing::internal::GetCapturedStdout();
-    img_error_switch = 0;
-    return out;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "image/img.h"
+#include "image/tests/image_test_util.h"
 
 namespace {
 
@@ -35,16 +36,6 @@ std::set<std::pair<int32_t, int32_t>> lit(const Image* image) {
     for (int32_t y = 0; y < image->height; ++y)
         for (int32_t x = 0; x < image->width; ++x)
             if (img_get_pixel(image, x, y)) out.emplace(x, y);
-    return out;
-}
-
-template <typename F>
-std::string reported(F f) {
-    img_error_switch = 1;
-    testing::internal::CaptureStdout();
-    f();
-    std::string out = testing::internal::GetCapturedStdout();
-    img_error_switch = 0;
     return out;
 }
 

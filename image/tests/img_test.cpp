@@ -5,18 +5,9 @@
 #include <vector>
 
 #include "image/img.h"
+#include "image/tests/image_test_util.h"
 
 namespace {
-
-template <typename F>
-std::string reported(F f) {
-    img_error_switch = 1;
-    testing::internal::CaptureStdout();
-    f();
-    std::string out = testing::internal::GetCapturedStdout();
-    img_error_switch = 0;
-    return out;
-}
 
 // n error lines.
 std::string errors(int n) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "image/img.h"
+#include "image/tests/image_test_util.h"
 
 namespace {
 
@@ -49,16 +50,6 @@ Image* memory(const std::string& bytes) {
 Image* file(const std::string& bytes) {
     TempFile f(bytes);
     return img_load_pnm(f.path.c_str());
-}
-
-template <typename F>
-std::string reported(F f) {
-    img_error_switch = 1;
-    testing::internal::CaptureStdout();
-    f();
-    std::string out = testing::internal::GetCapturedStdout();
-    img_error_switch = 0;
-    return out;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "image/img.h"
+#include "image/tests/image_test_util.h"
 
 namespace {
 
@@ -15,12 +16,6 @@ Image* marked(int32_t w, int32_t h) {
     for (int32_t y = 0; y < h; ++y)
         for (int32_t x = 0; x < w; ++x)
             image->pixels[y * w + x] = (y + 1) * 100 + x + 1;
-    return image;
-}
-
-Image* sized(int32_t w, int32_t h) {
-    Image* image = img_new();
-    img_resize(image, w, h);
     return image;
 }
 
@@ -36,16 +31,6 @@ std::vector<uint32_t> scaled(int32_t sw, int32_t sh, int32_t dw, int32_t dh) {
     std::vector<uint32_t> out = pixels(dst);
     img_free(&src);
     img_free(&dst);
-    return out;
-}
-
-template <typename F>
-std::string reported(F f) {
-    img_error_switch = 1;
-    testing::internal::CaptureStdout();
-    f();
-    std::string out = testing::internal::GetCapturedStdout();
-    img_error_switch = 0;
     return out;
 }
 

@@ -9,37 +9,15 @@
 #include <string>
 
 #include "image/img.h"
+#include "image/tests/image_test_util.h"
 
 namespace {
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::string text_of(const Image* image) {
     char* t = img_to_text(image);
     std::string s = t ? t : "<null>";
     free(t);
     return s;
-}
-
-Image* sized(int32_t w, int32_t h) {
-    Image* image = img_new();
-    img_resize(image, w, h);
-    return image;
-}
-
-template <typename F>
-std::string reported(F f) {
-    img_error_switch = 1;
-    testing::internal::CaptureStdout();
-    f();
-    std::string out = testing::internal::GetCapturedStdout();
-    img_error_switch = 0;
-    return out;
 }
 
 }  // namespace

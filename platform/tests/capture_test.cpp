@@ -11,16 +11,10 @@
 #include <string>
 
 #include "image/img.h"
+#include "image/tests/image_test_util.h"
 #include "platform/dpy.h"
 
 namespace {
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 bool exists(const std::string& path) {
     return access(path.c_str(), F_OK) == 0;
