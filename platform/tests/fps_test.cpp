@@ -10,25 +10,18 @@ namespace {
 uint32_t clock_ms = 0;
 std::vector<uint32_t> sleeps;
 
-uint32_t test_ticks() {
-    return clock_ms;
-}
-void test_delay(uint32_t ms) {
-    sleeps.push_back(ms);
-    clock_ms += ms;  // the sleep passes on the test clock too
-}
-
 class FpsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fps_state = FpsState{0, 50, 0, 0, 0, 0, 0, 0, 0};
         clock_ms = 0;
         sleeps.clear();
-        fps_set_clock(test_ticks, test_delay);
+        fps_set_clock([] { return clock_ms; },
+                      [](uint32_t ms) { sleeps.push_back(ms), clock_ms += ms; });
     }
     void TearDown() override { fps_set_clock(nullptr, nullptr); }
 
-    // One frame of the demo's loop: work, tick, wait.
+    // One frame of a part's loop: work, tick, wait.
     void frame(uint32_t work_ms) {
         clock_ms += work_ms;
         fps_tick();
@@ -37,120 +30,78 @@ protected:
 };
 
 TEST_F(FpsTest, TargetBelowOneBecomesOneAndFrameTimeTruncates) {
-    fps_state.target_fps = 0;
-    fps_tick();
-    EXPECT_EQ(fps_state.target_fps, 1);
-    EXPECT_EQ(fps_state.frame_time, 1000000);
-    fps_state.target_fps = -7;
-    fps_tick();
-    EXPECT_EQ(fps_state.target_fps, 1);
-    fps_state.target_fps = 3;
-    fps_tick();
-    EXPECT_EQ(fps_state.frame_time, 333333);
-    fps_state.target_fps = 50;
-    fps_tick();
-    EXPECT_EQ(fps_state.frame_time, 20000);
+    const int32_t cases[][3] = {{0, 1, 1000000}, {-7, 1, 1000000}, {3, 3, 333333}, {50, 50, 20000}};
+    for (const auto& [target, kept, frame_time] : cases) {
+        fps_state.target_fps = target;
+        fps_tick();
+        EXPECT_EQ(fps_state.target_fps, kept);
+        EXPECT_EQ(fps_state.frame_time, frame_time);
+    }
     EXPECT_EQ(fps_state.total_frames, 4);
 }
 
-TEST_F(FpsTest, FastFramesSleepTheRestOfTheirTime) {
+TEST_F(FpsTest, FastFramesSleepTheRestAndSlowOnesEmptyTheBalance) {
     fps_state.target_fps = 50;
-    frame(5);  // first tick measures from clock 0: 5 ms
+    for (int i = 0; i < 22; ++i)
+        frame(5);  // the first tick measures from clock 0: 5 ms
+    EXPECT_EQ(sleeps, std::vector<uint32_t>(22, 15));
     EXPECT_EQ(fps_state.delay_balance, 15000);
-    frame(5);
-    EXPECT_EQ(fps_state.delay_balance, 15000);
-    for (int i = 0; i < 20; ++i)
-        frame(5);
-    ASSERT_EQ(sleeps.size(), 22u);
-    for (uint32_t s : sleeps)
-        EXPECT_EQ(s, 15u);
-    EXPECT_EQ(fps_state.delay_balance, 15000);
-    EXPECT_EQ(fps_state.elapsed, 20000);
-}
 
-TEST_F(FpsTest, SlowFrameEmptiesTheBalanceWithoutSleeping) {
-    fps_state.target_fps = 50;
-    fps_tick();
-    fps_state.delay_balance = 10000;
-    clock_ms += 50;  // 30 ms longer than the 20 ms frame time
-    fps_tick();
-    fps_wait();
+    // 30 ms over the frame time against a balance of 15000: empty, no sleep.
+    frame(50);
     EXPECT_EQ(fps_state.delay_balance, 0);
-    EXPECT_TRUE(sleeps.empty());
-
-    // A slow frame that does not use up the balance sleeps what is left.
+    EXPECT_EQ(sleeps.size(), 22u);
+    // A slow frame that leaves some balance sleeps what is left.
     fps_state.delay_balance = 40000;
-    clock_ms += 30;
-    fps_tick();
-    fps_wait();
+    frame(30);
     EXPECT_EQ(fps_state.delay_balance, 30000);
-    ASSERT_EQ(sleeps.size(), 1u);
-    EXPECT_EQ(sleeps[0], 30u);
+    EXPECT_EQ(sleeps.back(), 30u);
 }
 
-TEST_F(FpsTest, SubMillisecondBalanceSleepsZeroAndIsKept) {
+TEST_F(FpsTest, SubMillisecondBalancesAndTheWaitBeforeAnyTick) {
+    fps_wait();  // elapsed 0 and the start frame time of 50
+    EXPECT_EQ(fps_state.delay_balance, 50);
     fps_state.target_fps = 50;
     fps_tick();
     fps_state.elapsed = 20000;
     fps_state.delay_balance = 999;
     fps_wait();
-    ASSERT_EQ(sleeps.size(), 1u);
-    EXPECT_EQ(sleeps[0], 0u);
+    EXPECT_EQ(sleeps, (std::vector<uint32_t>{0, 0}));  // SDL_Delay(0) both times
     EXPECT_EQ(fps_state.delay_balance, 999);
 }
 
-TEST_F(FpsTest, WaitBeforeAnyTickUsesTheStartValues) {
-    fps_wait();
-    EXPECT_EQ(fps_state.delay_balance, 50);
-    ASSERT_EQ(sleeps.size(), 1u);
-    EXPECT_EQ(sleeps[0], 0u);
-}
-
-TEST_F(FpsTest, MeasuresFramesPerSecondInWholeWindows) {
+TEST_F(FpsTest, MeasuresWholeOneSecondWindows) {
     fps_state.target_fps = 50;
-    EXPECT_EQ(fps_tick(), 0);  // clock 0: nothing measured yet
-    int32_t last = 0;
-    for (int i = 0; i < 49; ++i) {
-        clock_ms += 20;
-        last = fps_tick();
-    }
-    EXPECT_EQ(last, 0);  // 49 intervals: 980 ms, the window is still open
-    clock_ms += 20;
-    EXPECT_EQ(fps_tick(), 50);  // one whole second of 20 ms frames
-    for (int i = 0; i < 50; ++i) {
-        clock_ms += 20;
-        last = fps_tick();
-    }
-    EXPECT_EQ(last, 50);
+    std::vector<int32_t> measured;
+    for (int i = 0; i <= 100; ++i, clock_ms += 20)
+        measured.push_back(fps_tick());
+    // 49 intervals make 980 ms: still open; the 50th closes the window.
+    EXPECT_EQ(measured[49], 0);
+    EXPECT_EQ(measured[50], 50);
+    EXPECT_EQ(measured[100], 50);
 
-    // A first tick long after start closes a window at once with 0 frames.
-    SetUp();
+    SetUp();  // a first tick long after start closes a window at once with 0
     clock_ms = 5000;
     EXPECT_EQ(fps_tick(), 0);
     EXPECT_EQ(fps_state.second_frames, 1);
     EXPECT_EQ(fps_state.second_time, 0);
 }
 
-TEST_F(FpsTest, ClockDifferencesWrapModulo32Bits) {
-    // 4294967 ms * 1000 lies just below 2^32 microseconds; 20 ms later the
-    // microsecond clock has wrapped, and the difference is still 20000.
+TEST_F(FpsTest, ClockWrapsModulo32BitsAndPacingSettlesOnTheTarget) {
+    // 4294967 ms lies just below 2^32 microseconds; 20 ms later the clock has
+    // wrapped and the difference is still 20000.
     clock_ms = 4294967;
     fps_tick();
     clock_ms += 20;
     fps_tick();
     EXPECT_EQ(fps_state.elapsed, 20000);
-    EXPECT_EQ(fps_now(), (4294987u * 1000u));
-}
 
-TEST_F(FpsTest, PacingSettlesAtTheTargetRate) {
     // Uneven work of 3 to 17 ms per frame averages out at 20 ms per frame.
     fps_state.target_fps = 50;
-    frame(10);
     const uint32_t start = clock_ms;
     for (int i = 0; i < 500; ++i)
         frame(3 + (i * 7) % 15);
-    const uint32_t per_frame_us = (clock_ms - start) * 1000 / 500;
-    EXPECT_NEAR(per_frame_us, 20000, 100);
+    EXPECT_NEAR((clock_ms - start) * 1000.0 / 500, 20000, 100);
 }
 
 }  // namespace
