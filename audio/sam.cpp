@@ -60,14 +60,17 @@ int32_t input_next(Input& in) {
     return c;
 }
 
+// Decimal digits '0' to '9'.
 bool is_digit(int32_t c) {
     return c >= '0' && c <= '9';
 }
 
+// The letters that name a value format: 'a'/'A' decimal, 'b'/'B' binary.
 bool is_format_letter(int32_t c) {
     return c == 'a' || c == 'A' || c == 'b' || c == 'B';
 }
 
+// The letters that name a sign: 's'/'S' signed, 'u'/'U' unsigned.
 bool is_sign_letter(int32_t c) {
     return c == 's' || c == 'S' || c == 'u' || c == 'U';
 }

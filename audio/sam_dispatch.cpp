@@ -12,6 +12,7 @@
 
 namespace {
 
+// ASCII letters only; bytes 32 apart that are not letters ('@' and '`') never match.
 bool is_letter(uint8_t c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }

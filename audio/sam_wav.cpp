@@ -12,10 +12,11 @@ namespace {
 
 constexpr int32_t wav_header_size = 44;
 
-// Little-endian fields of the WAVE header.
+// A little-endian 16-bit field of the WAVE header.
 uint32_t le16(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8;
 }
+// A little-endian 32-bit field of the WAVE header.
 uint32_t le32(const uint8_t* p) {
     return le16(p) | le16(p + 2) << 16;
 }
