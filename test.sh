@@ -49,7 +49,7 @@ asan)
     ctest --test-dir build-asan --output-on-failure -j 2
     ;;
 tsan)
-    QUOR_TARGETS="snd_test sample_test sample_math_test sample_shape_test sample_text_test sam_test sam_wav_test" \
+    QUOR_TARGETS="snd_test sample_test sample_math_test sample_shape_test sample_text_test sam_test" \
         quor_build build-tsan -DQUOR_SANITIZE=thread -DQUOR_BENCH=OFF
     export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
     ctest --test-dir build-tsan --output-on-failure -L audio
