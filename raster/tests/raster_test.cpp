@@ -33,14 +33,15 @@ TEST(Raster, PaintingBlendingAndLineFills) {
         {[&] { raster_blend_columns(&r, image, 128); }, {G, W, G, G, W, G, G, W, G}},
         {[&] { raster_blend_rows(&r, image, 256); }, {0, 0, 0, W, W, W, 0, 0, 0}},
         {[&] { raster_fill_image(&longer, image); }, {0, 1, 2, 0, 1, 2, 0, 1, 2}},
-        {[&] { raster_fill_image(&r, image); }, {W, 0, 2, W, 0, 2, W, 0, 2}},       // part of a row
-        {[&] { img_blend_column(image, 1, W, -5); }, {W, 0, 2, W, 0, 2, W, 0, 2}},  // alpha 0
+        {[&] { raster_fill_image(&r, image); }, {W, 0, 2, W, 0, 2, W, 0, 2}},  // part of a row
+        {[&] { img_blend_column(image, 1, W, 0); }, {W, 0, 2, W, 0, 2, W, 0, 2}},
         {[&] { img_blend_column(image, 1, W, 128); }, {W, G, 2, W, G, 2, W, G, 2}},
         {[&] { img_blend_row(image, 1, 0, 1000); }, {W, G, 2, 0, 0, 0, W, G, 2}},  // alpha 256
         {[&] { img_fill_row(image, 2, 7); }, {W, G, 2, 0, 0, 0, 7, 7, 7}},
         {[&] { img_fill_column(image, 0, 1); }, {1, G, 2, 1, 0, 0, 1, 7, 7}},
-        {[&] {  // an empty list, or a line outside the image: no change
+        {[&] {  // an empty list, a line outside the image, alpha below 0: no change
              raster_blend_rows(&empty, image, 128);
+             img_blend_row(image, 0, W, -5);
              raster_draw_columns(&empty, image);
              raster_fill_image(&empty, image);
              img_fill_row(image, 3, 0);
