@@ -28,13 +28,19 @@ TEST(Sample, GrowthRules) {
 }
 
 TEST(Sample, ListOperationsMovesAndBadRecords) {
-    // find from a start that matches and from the length, get outside, copy
+    // find from a start that matches and from the length, get outside, min, max
     EXPECT_EQ((V{sample_find(&fixed, 9, 2), sample_find(&fixed, 9, 3), sample_get(&fixed, -1),
-                 sample_get(&fixed, 3), sample_equal(&fixed, nullptr)}),
-              (V{2, -1, 0, 0, 0}));
-    EXPECT_EQ(take(sample_copy(&fixed)), (V{7, 8, 9}));
+                 sample_get(&fixed, 3), sample_min(&edges), sample_max(&edges)}),
+              (V{2, -1, 0, 0, -1, 65536}));
+    Sample* c = sample_copy(&fixed);
+    EXPECT_EQ((V{sample_equal(c, &fixed), sample_equal(c, &edges), sample_equal(c, nullptr)}),
+              (V{1, 0, 0}));
+    sample_free(&c);
     expect_cases({
-        {{5, 7}, [](Sample* s) { sample_insert(s, 8, 3); }, {5, 7}},  // past the length
+        // Inserting past the length is refused.
+        {{5, 7}, [](Sample* s) { sample_insert(s, 8, 3), sample_insert(s, 9, 0); }, {9, 5, 7}},
+        {{1, 2, 3}, [](Sample* s) { sample_reverse(s); }, {3, 2, 1}},
+        {{1, 2, 3}, [](Sample* s) { sample_clear(s); }, {0, 0, 0}},
         // The slot past the end keeps its value after a removal.
         {{1, 2, 3}, [](Sample* s) { sample_remove(s, 0), sample_set_length(s, 3); }, {2, 3, 3}},
         // Moves as through a temporary buffer: overlap both ways, another sample.

@@ -62,7 +62,6 @@ TEST(SampleText, ReadingAndMatchingStopAtTheEndOfTheText) {
     EXPECT_EQ(read_text("SAMPLE{5\n1\n2\n}\n"), (V{1, 2}));  // fewer values than the count
     EXPECT_EQ(read_text("SAMPLE{3\n-"), (V{0}));
     EXPECT_EQ(read_text("SAMPLE{ \n"), V{-999});  // no count: null
-    EXPECT_EQ(read_text("{1\n2\n}SAMPLE"), V{-999});
 
     // A huge count in a short text reserves no more than the text can hold.
     Sample* s = sample_from_text("SAMPLE{99999999999999999999\n7\n8\n");
