@@ -23,6 +23,11 @@ inline Sample* make(const V& values) {
     return s;
 }
 
+// Values 0 to length - 1 of a sample the caller keeps.
+inline V values(const Sample* s) {
+    return V(s->data, s->data + s->length);
+}
+
 // Values 0 to length - 1 of a sample, {-999} for null; frees the sample.
 inline V take(Sample* s) {
     V out = s ? V(s->data, s->data + s->length) : V{-999};
