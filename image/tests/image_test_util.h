@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <memory>
-#include <sstream>
 #include <tuple>
 
 #include "image/img.h"
@@ -19,12 +19,9 @@ using Rows = std::vector<std::tuple<T...>>;
 // Runs f with the IMG error switch on and returns what it printed.
 template <typename F>
 std::string reported(F f) {
-    img_error_switch = 1;
-    testing::internal::CaptureStdout();
-    f();
-    std::string out = testing::internal::GetCapturedStdout();
+    img_error_switch = 1, testing::internal::CaptureStdout(), f();
     img_error_switch = 0;
-    return out;
+    return testing::internal::GetCapturedStdout();
 }
 
 // n error lines.
@@ -35,8 +32,7 @@ inline std::string errors(int n) {
 // A new w x h image whose first pixels are px, the rest 0.
 inline Image* sized(int32_t w, int32_t h, const Px& px = {}) {
     Image* image = img_new();
-    img_resize(image, w, h);
-    std::copy(px.begin(), px.end(), image->pixels);
+    img_resize(image, w, h), std::copy(px.begin(), px.end(), image->pixels);
     return image;
 }
 
@@ -62,7 +58,5 @@ struct Keep : std::vector<std::unique_ptr<Image, void (*)(Image*)>> {
 
 // The whole content of a file, or "" when it cannot be read.
 inline std::string slurp(const std::string& path) {
-    std::ostringstream s;
-    s << std::ifstream(path, std::ios::binary).rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
 }

@@ -2,69 +2,47 @@
 // (no X server needed), in a scratch directory.
 #include <sys/stat.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
 #include "image/tests/image_test_util.h"
 #include "platform/dpy.h"
 
-namespace {
-
 namespace fs = std::filesystem;
 
-std::string name_of(int32_t n) {
-    char buf[32];
-    snprintf(buf, sizeof buf, "frame-%05d.ppm", n);
-    return buf;
-}
-
-// Runs every test in a fresh scratch directory with a dummy-driver display
-// and a 256 x 256 frame whose top bytes are set (they are not written).
-class Capture : public testing::Test {
-protected:
-    void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        char dir[] = "/tmp/capture_test_XXXXXX";
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        fs::current_path(scratch = dir);
-        ASSERT_NE(display = dpy_new(), nullptr);
-        for (int32_t i = 0; i < 256 * 256; ++i)
-            frame->pixels[i] = 0xFF000000u | static_cast<uint32_t>(i * 2654435761u >> 8);
-    }
-    void TearDown() override {
+TEST(Capture, NumberedFilesHoldTheFrames) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    char dir[] = "/tmp/capture_test_XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const fs::path home = fs::current_path();
+    fs::current_path(dir);
+    Display* display = dpy_new();
+    const std::shared_ptr<void> cleanup(nullptr, [&](void*) {
         dpy_state.capture = 0;
         dpy_free(&display);
         fs::current_path(home);
-        fs::remove_all(scratch);
-    }
-    // The bytes the frame must be written as.
-    std::string ppm() {
-        std::string s = "P6\n256 256\n255\n";
-        for (int32_t i = 0; i < 256 * 256; ++i)
-            for (int shift : {16, 8, 0})
-                s += static_cast<char>(frame->pixels[i] >> shift);
-        return s;
-    }
+        fs::remove_all(dir);
+    });
+    ASSERT_NE(display, nullptr);
+    // A frame whose top bytes are set: they are not written.
     Keep keep;
-    Display* display = nullptr;
     Image* frame = keep(sized(256, 256));
-    fs::path home = fs::current_path(), scratch;
-};
+    for (int32_t i = 0; i < 256 * 256; ++i)
+        frame->pixels[i] = 0xFF000000u | static_cast<uint32_t>(i * 2654435761u >> 8);
+    // Each capture holds the same bytes as the frame saved as a PPM picture.
+    auto ppm = [&] { return img_save_ppm(frame, "saved.ppm"), slurp("saved.ppm"); };
 
-}  // namespace
-
-TEST_F(Capture, NumberedFilesHoldTheFrames) {
-    const int32_t start = dpy_state.capture_count;
+    // Numbering starts at 1 in a fresh process.
+    ASSERT_EQ(dpy_state.capture_count, 0);
     dpy_present(display, frame);  // capture off: nothing written
-    EXPECT_EQ(dpy_state.capture_count, start);
     dpy_state.capture = 1;
     for (int i = 1; i <= 3; ++i) {
         frame->pixels[0] = static_cast<uint32_t>(i);
         dpy_present(display, frame);
-        EXPECT_EQ(std::pair(dpy_state.capture_count, std::string(dpy_state.capture_name)),
-                  std::pair(start + i, name_of(start + i)));
-        EXPECT_EQ(slurp(name_of(start + i)), ppm()) << i;
+        const std::string name = "frame-0000" + std::to_string(i) + ".ppm";
+        EXPECT_EQ(std::pair(dpy_state.capture_count, name),
+                  std::pair(i, std::string(dpy_state.capture_name)));
+        EXPECT_EQ(slurp(name), ppm()) << i;
     }
     // A present that fails its checks captures nothing, and the other two ways
     // of presenting never capture.
@@ -72,40 +50,31 @@ TEST_F(Capture, NumberedFilesHoldTheFrames) {
     dpy_present(display, nullptr);
     dpy_present_converted(display, frame);
     dpy_present_direct(display, frame);
-    EXPECT_EQ(dpy_state.capture_count, start + 3);
-    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 3);
+    EXPECT_EQ(dpy_state.capture_count, 3);
+    EXPECT_FALSE(fs::exists("frame-00004.ppm"));
 
     // dpy_new switches capture off but keeps the count.
-    dpy_free(&display);
-    display = dpy_new();
-    EXPECT_EQ(std::pair(dpy_state.capture, dpy_state.capture_count),
-              std::pair(uint8_t(0), start + 3));
+    dpy_free(&display), display = dpy_new();
+    EXPECT_EQ(std::pair(dpy_state.capture, dpy_state.capture_count), std::pair(uint8_t(0), 3));
     // A directory in the way: the write fails, is reported, and its number is gone.
+    ASSERT_EQ(mkdir("frame-00004.ppm", 0700), 0);
     dpy_state.capture = 1;
-    ASSERT_EQ(mkdir(name_of(start + 4).c_str(), 0700), 0);
-    EXPECT_EQ(reported([&] { dpy_present(display, frame); }), errors(1));
-    EXPECT_EQ(dpy_state.capture_count, start + 4);
+    EXPECT_EQ(errors(1), reported([&] { dpy_present(display, frame); }));
+    EXPECT_EQ(dpy_state.capture_count, 4);
     dpy_present(display, frame);
-    EXPECT_EQ(slurp(name_of(start + 5)), ppm());
+    EXPECT_EQ(slurp("frame-00005.ppm"), ppm());
     // Past five digits the number is written in full.
-    dpy_state.capture_count = 99999;
-    dpy_present(display, frame);
+    dpy_state.capture_count = 99999, dpy_present(display, frame);
     EXPECT_STREQ(dpy_state.capture_name, "frame-100000.ppm");
     EXPECT_TRUE(fs::exists("frame-100000.ppm"));
-}
 
-TEST_F(Capture, EnvironmentSwitchesCaptureForSomeFrames) {
     // Two frames asked for: two captured, then capture is off. Failed presents
     // do not use up the frames asked for.
-    const int32_t start = dpy_state.capture_count;
-    setenv("QUOR7706_CAPTURE", "2", 1);
-    dpy_capture_from_environment();
+    setenv("QUOR7706_CAPTURE", "2", 1), dpy_capture_from_environment();
     for (const Image* image : {frame, static_cast<Image*>(nullptr), frame, frame, frame})
         dpy_present(display, image);
-    EXPECT_EQ(dpy_state.capture_count, start + 2);
-    EXPECT_TRUE(fs::exists(name_of(start + 2)));
-    EXPECT_EQ(dpy_state.capture, 0);
-
+    EXPECT_EQ(std::pair(dpy_state.capture, dpy_state.capture_count), std::pair(uint8_t(0), 100002));
+    EXPECT_TRUE(fs::exists("frame-100002.ppm"));
     // Anything but a positive decimal number leaves capture off; a huge count
     // is taken as "very many", not as off.
     for (const char* value :
