@@ -24,12 +24,11 @@ TEST(Blit, ClipsOnEachSideKeepingPositions) {
         }));
     // Coordinates near the 32-bit limits neither overflow nor draw; huge
     // sizes are cut to the overlap.
-    const int32_t max = INT32_MAX, min = INT32_MIN;
-    img_clear(dst);
-    img_blit(src, dst, max, 0, 0, 0, max, 1), img_blit(src, dst, 0, 0, min, min, max, max);
-    img_blit(src, dst, min, min, 0, 0, max, max);
+    const int32_t hi = INT32_MAX, lo = INT32_MIN;
+    img_clear(dst), img_blit(src, dst, hi, 0, 0, 0, hi, 1);
+    img_blit(src, dst, 0, 0, lo, lo, hi, hi), img_blit(src, dst, lo, lo, 0, 0, hi, hi);
     EXPECT_EQ(pixels(dst), Px(9, 0));
-    img_blit(src, dst, 0, 0, 0, 0, max, max);
+    img_blit(src, dst, 0, 0, 0, 0, hi, hi);
     EXPECT_EQ(pixels(dst), (Px{1, 2, 3, 5, 6, 7, 9, 10, 11}));
     // Copying a row onto itself one column to the right repeats its first
     // pixel, exactly as the row-by-row, left-to-right order gives.

@@ -18,7 +18,6 @@ TEST(Capture, NumberedFilesHoldTheFrames) {
     fs::current_path(dir);
     Display* display = dpy_new();
     const std::shared_ptr<void> cleanup(nullptr, [&](void*) {
-        dpy_state.capture = 0;
         dpy_free(&display);
         fs::current_path(home);
         fs::remove_all(dir);
