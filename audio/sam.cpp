@@ -14,13 +14,48 @@
 // a digit). Its data is read most significant byte first, unsigned, in 1 to
 // 4 bytes by depth, or as unsigned decimal runs.
 #include "audio/sam.h"
+#include "audio/sam_internal.h"
 
 #include <cstdlib>
 #include <cstring>
 
 const char* const sam_ident[5] = {"SAM     ", "20261206", "Vandrell", "C++     ", "CODE    "};
 
+namespace sam_internal {
+
+// Appends value at the end of the sample; false when no memory is left for it.
+bool append(Sample* s, int32_t value) {
+    const int32_t before = s->length;
+    sample_insert(s, value, before);
+    return s->length == before + 1;
+}
+
+// Puts a new empty sample in the record, releasing the one it held; false without memory.
+bool renew_sample(SamFile* r) {
+    Sample* s = sample_new();
+    if (!s || !s->data) {
+        sample_free(&s);
+        return false;
+    }
+    sample_free(&r->sample);
+    r->sample = s;
+    return true;
+}
+
+// A failed check: the stream, if any, is closed; the result is 0.
+int32_t fail(SamFile* r) {
+    sam_error();
+    if (r && r->file) sam_close(r);
+    return 0;
+}
+
+}  // namespace sam_internal
+
 namespace {
+
+using sam_internal::append;
+using sam_internal::fail;
+using sam_internal::renew_sample;
 
 // The lines of the written headers, shared by the writers and the word reader.
 constexpr const char* magic_line = "SAM\n";
@@ -120,32 +155,6 @@ bool next_decimal(Input& in, bool with_sign, int32_t& value) {
     if (c == end_of_input) return false;
     value = static_cast<int32_t>(negative ? 0u - v : v);
     return true;
-}
-
-// Appends value at the end of the sample; false when no memory is left for it.
-bool append(Sample* s, int32_t value) {
-    const int32_t before = s->length;
-    sample_insert(s, value, before);
-    return s->length == before + 1;
-}
-
-// Puts a new empty sample in the record, releasing the one it held; false without memory.
-bool renew_sample(SamFile* r) {
-    Sample* s = sample_new();
-    if (!s || !s->data) {
-        sample_free(&s);
-        return false;
-    }
-    sample_free(&r->sample);
-    r->sample = s;
-    return true;
-}
-
-// A failed check: the stream, if any, is closed; the result is 0.
-int32_t fail(SamFile* r) {
-    sam_error();
-    if (r && r->file) sam_close(r);
-    return 0;
 }
 
 // A sample the writers can write: present and holding a value buffer.

@@ -9,8 +9,11 @@
 #include <cstring>
 
 #include "audio/sam.h"
+#include "audio/sam_internal.h"
 
 namespace {
+
+using sam_internal::fail;
 
 // ASCII letters only; bytes 32 apart that are not letters ('@' and '`') never match.
 bool is_letter(uint8_t c) {
@@ -21,13 +24,6 @@ bool is_letter(uint8_t c) {
 bool same_byte(uint8_t a, uint8_t b) {
     if (a == b) return true;
     return is_letter(a) && is_letter(b) && (a + 32 == b || b + 32 == a);
-}
-
-// A failed check: the stream, if any, is closed; the result is 0.
-int32_t fail(SamFile* r) {
-    sam_error();
-    if (r && r->file) sam_close(r);
-    return 0;
 }
 
 }  // namespace

@@ -7,8 +7,13 @@
 #include <cstring>
 
 #include "audio/sam.h"
+#include "audio/sam_internal.h"
 
 namespace {
+
+using sam_internal::append;
+using sam_internal::fail;
+using sam_internal::renew_sample;
 
 constexpr int32_t wav_header_size = 44;
 
@@ -43,32 +48,6 @@ bool read_word(FILE* f, int32_t size, char order, uint32_t& word) {
         if (order != 'l' && order != 'm' && k == 0) word = byte;
     }
     return true;
-}
-
-// Appends value at the end of the sample; false when no memory is left for it.
-bool append(Sample* s, int32_t value) {
-    const int32_t before = s->length;
-    sample_insert(s, value, before);
-    return s->length == before + 1;
-}
-
-// Puts a new empty sample in the record, releasing the one it held; false without memory.
-bool renew_sample(SamFile* r) {
-    Sample* s = sample_new();
-    if (!s || !s->data) {
-        sample_free(&s);
-        return false;
-    }
-    sample_free(&r->sample);
-    r->sample = s;
-    return true;
-}
-
-// A failed check or a rejected file: the stream, if any, is closed; the result is 0.
-int32_t fail(SamFile* r) {
-    sam_error();
-    if (r && r->file) sam_close(r);
-    return 0;
 }
 
 }  // namespace

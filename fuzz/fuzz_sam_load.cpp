@@ -12,6 +12,7 @@
 #include <string>
 
 #include "audio/sam.h"
+#include "fuzz/fuzz_file.h"
 
 namespace {
 
@@ -30,13 +31,6 @@ const std::string& work_dir() {
         });
     }
     return dir;
-}
-
-void put(const std::string& path, const uint8_t* data, size_t size) {
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f) abort();
-    if (size && fwrite(data, 1, size, f) != size) abort();
-    fclose(f);
 }
 
 // Saves the sample under name with format, loads it back and aborts unless it is equal.
@@ -62,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const char orders[4] = {'l', 'm', 'x', 0};
     const uint8_t choice = data[0];
     const std::string path = work_dir() + "/" + endings[choice & 3];
-    put(path, data + 1, size - 1);
+    fuzz_write(path.c_str(), data + 1, size - 1);
 
     SamFile* r = sam_new();
     r->name = strdup(path.c_str());

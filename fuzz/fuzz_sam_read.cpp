@@ -1,6 +1,4 @@
 // sam_read over a file holding the input: both header scanners and both value forms.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -8,35 +6,11 @@
 #include <string>
 
 #include "audio/sam.h"
-
-namespace {
-
-// A file of this process that holds the current input; removed at exit.
-const char* input_path() {
-    static char path[] = "/tmp/fuzz_sam_read_XXXXXX";
-    static const bool made = [] {
-        const int fd = mkstemp(path);
-        if (fd < 0) abort();
-        close(fd);
-        atexit([] { remove(path); });
-        return true;
-    }();
-    (void)made;
-    return path;
-}
-
-void put(const char* path, const uint8_t* data, size_t size) {
-    FILE* f = fopen(path, "wb");
-    if (!f) abort();
-    if (size && fwrite(data, 1, size, f) != size) abort();
-    fclose(f);
-}
-
-}  // namespace
+#include "fuzz/fuzz_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const char* path = input_path();
-    put(path, data, size);
+    const char* path = fuzz_scratch_file("fuzz_sam_read");
+    fuzz_write(path, data, size);
     SamFile* r = sam_new();
     r->name = strdup(path);
     const int32_t result = sam_read(r);
