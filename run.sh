@@ -6,8 +6,7 @@ cd "$(dirname "$0")"
 quor_need_packages "${QUOR_BUILD_PACKAGES[@]}"
 quor_build build -DCMAKE_BUILD_TYPE=Release -DQUOR_BENCH=OFF
 if [ -z "${DISPLAY:-}" ] && [ -z "${SDL_VIDEODRIVER:-}" ]; then
-    echo "No display to open the window on (DISPLAY is not set). To run the demo under Xvfb:" >&2
-    echo "  apt-get install -y xvfb && xvfb-run -a -s '-screen 0 640x480x24' ./build/program/quor7706" >&2
+    echo "quor7706: no display (DISPLAY is not set); run it under Xvfb: xvfb-run -a -s '-screen 0 640x480x24' ./build/program/quor7706 (package xvfb)" >&2
     exit 2
 fi
 exec ./build/program/quor7706
