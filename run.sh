@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . tools/deps.sh
 quor_need_packages "${QUOR_BUILD_PACKAGES[@]}"
-quor_build build -DCMAKE_BUILD_TYPE=Release -DQUOR_BENCH=OFF
+QUOR_TARGETS=quor7706 quor_build build -DCMAKE_BUILD_TYPE=Release
 if [ -z "${DISPLAY:-}" ] && [ -z "${SDL_VIDEODRIVER:-}" ]; then
     echo "quor7706: no display (DISPLAY is not set); run it under Xvfb: xvfb-run -a -s '-screen 0 640x480x24' ./build/program/quor7706 (package xvfb)" >&2
     exit 2
