@@ -23,11 +23,11 @@ protected:
         SDL_Quit();
     }
 
-    // Sends keys to the window, then polls until the events have arrived
-    // (they travel through the X server) and returns the key byte.
+    // Sends keys to the window, gives them time to travel through the X
+    // server, polls once and returns the key byte.
     uint8_t send_and_poll(const std::string& keys) {
         EXPECT_TRUE(x11_xdotool("QUOR7706", keys));
-        SDL_Delay(150);
+        SDL_Delay(300);
         kbd_poll(keyboard);
         return keyboard->keys[0];
     }
@@ -95,7 +95,7 @@ TEST_F(KbdTest, RealKeyEventsMakeTheKeyByte) {
     // The window manager's close request is discarded without effect.
     EXPECT_EQ(send_and_poll("keydown p"), 'p');
     ASSERT_TRUE(x11_request_close("QUOR7706"));
-    SDL_Delay(150);
+    SDL_Delay(300);
     kbd_poll(keyboard);
     EXPECT_EQ(keyboard->keys[0], 'p');
     EXPECT_NE(x11_find_window("QUOR7706"), 0u);
