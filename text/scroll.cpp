@@ -4,8 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-const char* const scroll_ident[4] = {"SCROLL", "20261206", "VRL",
-                                     "NO TEXT SET - QUOR7706 SCROLLER (VRL, 2026/12/06) "};
+const char* const scroll_ident[4] = {"SCROLL", "20261206", "VRL", "A scroll's default text. "};
 
 namespace {
 

@@ -105,7 +105,8 @@ TEST(Font, GlyphCellsTextAndHexOnA256By32Sheet) {
 TEST(Scroll, MovesDrawsAndRepeatsTheLine) {
     Scroll* s = scroll_new();
     EXPECT_EQ(s->text, scroll_ident[3]);
-    EXPECT_EQ(s->cursor->columns, font_text_length(s->text));
+    EXPECT_STREQ(s->text, "A scroll's default text. ");
+    EXPECT_EQ(s->cursor->columns, 25);
     scroll_draw(s);  // no image: nothing, but updates move the cursor
     for (int i = 0; i < 6; ++i)
         scroll_update(s);
