@@ -29,8 +29,11 @@ bool reallocate(Sample* sample, int32_t n) {
     int32_t* values = alloc_values(n);
     if (!values) return false;
     if (sample->length > n) sample->length = n;
-    if (sample->data && sample->length > 0)
-        memcpy(values, sample->data, static_cast<size_t>(sample->length) * sample_element_size);
+    // A record made by hand may claim more values than its buffer holds: only
+    // what the old buffer has is copied.
+    const int32_t kept = sample->length < sample->capacity ? sample->length : sample->capacity;
+    if (sample->data && kept > 0)
+        memcpy(values, sample->data, static_cast<size_t>(kept) * sample_element_size);
     free(sample->data);
     sample->data = values;
     sample->capacity = n;

@@ -45,15 +45,9 @@ int32_t* img_line_points(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     const int64_t major = x_major ? adx : ady;
     const int64_t minor = x_major ? ady : adx;
     // NOTE: word 0 holds 2M + 2, so a line longer than that can count is refused.
-    if (2 * major + 2 > INT32_MAX) {
-        img_error();
-        return nullptr;
-    }
+    if (2 * major + 2 > INT32_MAX) return nullptr;
     int32_t* list = static_cast<int32_t*>(calloc(static_cast<size_t>(2 * major + 3), 4));
-    if (!list) {
-        img_error();
-        return nullptr;
-    }
+    if (!list) return nullptr;
     list[0] = static_cast<int32_t>(2 * major + 2);
     const int64_t step_x = dx < 0 ? -1 : 1, step_y = dy < 0 ? -1 : 1;
     int64_t x = x0, y = y0;
@@ -84,15 +78,9 @@ int32_t* img_line_runs(int32_t a, int32_t b) {
     const int64_t major = aa > ab ? aa : ab;
     const int64_t minor = aa > ab ? ab : aa;
     // NOTE: a single run of M + 1 must fit a count, so M = 2^31 - 1 and more is refused.
-    if (major + 1 > INT32_MAX) {
-        img_error();
-        return nullptr;
-    }
+    if (major + 1 > INT32_MAX) return nullptr;
     int32_t* runs = static_cast<int32_t*>(calloc(static_cast<size_t>(minor + 1), 4));
-    if (!runs) {
-        img_error();
-        return nullptr;
-    }
+    if (!runs) return nullptr;
     int64_t k = 0, err = major;
     for (int64_t i = 0; i <= major; ++i) {
         runs[k] += 1;

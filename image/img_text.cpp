@@ -169,7 +169,8 @@ Image* img_from_text(const char* text) {
               skip_one(text, pos) && read_run(text, pos, maxval) && skip_one(text, pos);
     // Every pixel needs at least three digits: a size the rest of the text
     // cannot hold is refused before its buffer is allocated.
-    ok = ok && 3 * width * height <= static_cast<int64_t>(strlen(text + pos));
+    // (width and height are at most 2^31 - 1 each, so their product fits 64 bits.)
+    ok = ok && width * height <= static_cast<int64_t>(strlen(text + pos)) / 3;
     if (!ok) {
         img_error();
         return nullptr;

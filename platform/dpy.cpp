@@ -155,6 +155,7 @@ Display* dpy_new() {
     dpy_state.open = display;
     dpy_set_mode(display, 256, 256);
     dpy_state.capture = 0;
+    capture_left = 0;
     return display;
 }
 

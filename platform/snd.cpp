@@ -145,8 +145,12 @@ void snd_callback(void* userdata, uint8_t* out, int length) {
         const uint32_t v = static_cast<uint32_t>(value_at(head, sound->position));
         out[2 * i] = static_cast<uint8_t>(v & 0xFF);
         out[2 * i + 1] = static_cast<uint8_t>((v >> 8) & 0xFF);
-        sound->position += 1;
-        if (sound->position < head->length) continue;
+        // Counted in 64 bits: a caller may have left any value in position.
+        const int64_t next = int64_t{sound->position} + 1;
+        if (next < head->length) {
+            sound->position = static_cast<int32_t>(next);
+            continue;
+        }
         array_remove(queue, 0);
         sound->position = 0;
         head = head_of(queue);

@@ -295,10 +295,7 @@ void raster_step_back(Raster* raster) {
         return;
     }
     const int64_t p = static_cast<int64_t>(raster->position) - 1;
-    if (raster->count <= 0)
-        raster->position = 0;
-    else
-        raster->position = p < 0 ? raster->count - 1 : static_cast<int32_t>(p);
+    raster->position = p < 0 ? raster->count - 1 : static_cast<int32_t>(p);
 }
 
 void raster_draw_rows(const Raster* raster, Image* image) {
@@ -386,7 +383,7 @@ void raster_fill_image(const Raster* raster, Image* image) {
 }
 
 int32_t raster_save(const Raster* raster, const char* file_name) {
-    if (!raster || !raster->colours || !file_name || raster->count <= 0) {
+    if (!raster || !raster->colours || !file_name || raster->count == 0) {
         raster_error();
         return 0;
     }

@@ -68,7 +68,7 @@ int32_t raster_equal(const Raster* a, const Raster* b);
 void raster_smooth(Raster* raster, int32_t reach);
 // position + 1, wrapping from count - 1 to 0.
 void raster_step_forward(Raster* raster);
-// position - 1, wrapping from 0 to count - 1.
+// position - 1, wrapping from 0 to count - 1 (to -1 for an empty list).
 void raster_step_back(Raster* raster);
 // Sets row y of the image to the colour for k = y, for every row.
 void raster_draw_rows(const Raster* raster, Image* image);

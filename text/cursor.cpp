@@ -44,9 +44,12 @@ void cursor_restore(Cursor* cursor) {
 }
 
 int32_t cursor_seek(Cursor* cursor, int32_t index) {
-    if (!cursor || cursor->columns < 1) return index;
-    cursor->position = index % cursor->columns;
-    return index / cursor->columns;
+    if (!cursor || cursor->columns == 0) return index;
+    // In 64 bits: the one quotient that leaves 32 bits, INT32_MIN / -1,
+    // wraps back to INT32_MIN.
+    const int64_t columns = cursor->columns;
+    cursor->position = static_cast<int32_t>(index % columns);
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(index / columns)));
 }
 
 void cursor_free(Cursor** cursor) {

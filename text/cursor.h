@@ -8,8 +8,8 @@
 // releases it and nulls the reference.
 //
 // Errors: none are printed; every operation ignores a null cursor. A cursor
-// needs columns >= 1: with fewer, cursor_advance and cursor_seek leave the
-// position alone (there is nothing to wrap into).
+// needs columns >= 1 to wrap: with fewer, cursor_advance leaves the position
+// alone, and cursor_seek does too when columns is 0.
 //
 // Threads: main thread only.
 #pragma once
@@ -37,7 +37,7 @@ void cursor_save(Cursor* cursor);
 void cursor_restore(Cursor* cursor);
 // position = index mod columns and returns index div columns (the row), both
 // truncating toward zero, so a negative index leaves a negative position.
-// A null cursor (or one without columns) returns the index unchanged.
+// A null cursor (or one of 0 columns) returns the index unchanged.
 int32_t cursor_seek(Cursor* cursor, int32_t index);
 // Releases the cursor and nulls the reference.
 void cursor_free(Cursor** cursor);

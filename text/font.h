@@ -16,9 +16,10 @@
 // -128 .. -1; negative codes and codes past the last cell fall outside the
 // sheet and draw nothing.
 //
-// Errors: none are printed. A null font, a font without a sheet, a sheet of
-// width 0, a null text or a null target draws nothing; glyphs partly or wholly
-// outside the target are clipped.
+// Errors: the module prints none of its own. A null font, a font without a
+// sheet, a sheet of width 0 or a null text draws nothing; a null target is
+// reported by the copy (an IMG error); glyphs partly or wholly outside the
+// target are clipped.
 //
 // Threads: main thread only.
 #pragma once

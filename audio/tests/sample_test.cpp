@@ -23,6 +23,9 @@ TEST(Sample, GrowthRules) {
     EXPECT_EQ((V{s->capacity, s->length, s->data[4]}), (V{5, 5, 5}));
     sample_set_length(s, 0);
     EXPECT_EQ((V{sample_min(s), s->data != nullptr}), (V{0, 1}));  // min: not the stale 1
+    s->length = 9;               // a record made by hand that claims more than it holds
+    sample_set_capacity(s, 12);  // copies only the 5 values the buffer has
+    EXPECT_EQ((V{s->capacity, s->length, s->data[4], s->data[5]}), (V{12, 9, 5, 0}));
     sample_free(&s);
     EXPECT_EQ(s, nullptr);
 }

@@ -83,7 +83,8 @@ TEST(TextForm, LinesRoundTripAndSearch) {
     for (const char* bad :
          {"IMG{}", "", "IMG", "IMG{\nP3", "IMG{\nP3\n2 1", "IMG{\nP3\n2 1\n255\n1 2 3 4 5",
           "IMG{\nP3\n99999999999 1\n255\n", "IMG{\nP3\n1 1\n255\n1 2 99999999999\n}",
-          "IMG{\nP3\n50000 50000\n255\n1 2 3\n}", static_cast<const char*>(nullptr)})
+          "IMG{\nP3\n50000 50000\n255\n1 2 3\n}", "IMG{\nP3\n2147483647 2147483647\n255\n1 2 3",
+          static_cast<const char*>(nullptr)})
         EXPECT_EQ(errors(1), reported([&] { EXPECT_EQ(img_from_text(bad), nullptr); })) << bad;
 
     // A false start does not hide a later match.

@@ -124,6 +124,13 @@ TEST(SndCallback, LowBitsPausedEmptyAndBadRecords) {
     array_append(sound->queue, nullptr);
     EXPECT_EQ(call(sound, 10), Bytes(10, 0x00));
     EXPECT_EQ((V{sound->position, sound->queue->count}), (V{0, 1}));
+    // A position a caller left at the top of the range ends the head sample
+    // without overflowing.
+    array_remove(sound->queue, 0);
+    snd_play(sound, &liar);
+    sound->position = INT32_MAX;
+    EXPECT_EQ(call(sound, 2), Bytes(2, 0x00));
+    EXPECT_EQ((V{sound->position, sound->queue->count}), (V{0, 0}));
 
     // Failed checks print the line only while the switch is on.
     snd_error_switch = 1;

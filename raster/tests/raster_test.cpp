@@ -135,6 +135,9 @@ TEST(Raster, CloneEqualSaveLoadAndOneLinePerFailedCheck) {
     EXPECT_EQ(reported([&] { EXPECT_EQ(raster_equal(&no_list, &no_list), 0); }), kError);
     EXPECT_EQ(reported([&] { raster_smooth(r, 0); }), kError);
     EXPECT_EQ(reported([&] { raster_step_back(&no_list); }), kError);
+    Raster empty = {0, 0, r->colours};
+    raster_step_back(&empty);  // wraps from 0 to count - 1, here -1
+    EXPECT_EQ(empty.position, -1);
     EXPECT_EQ(reported([&] { raster_draw_rows(r, nullptr); }), kError);
     EXPECT_EQ(reported([&] { raster_blend_columns(r, &no_pixels, 128); }), kError);
     EXPECT_EQ(reported([&] { raster_fill_image(nullptr, nullptr); }), kError);

@@ -65,8 +65,8 @@ TEST(Font, GlyphCellsTextAndHexOnA256By32Sheet) {
     for (auto [f, code, x, y, sx, sy] : glyphs)
         img_blit_transparent(f->image, want, sx, sy, x, y, 8, 8);
     // Everything is drawn into one image (the cells at y 20 as two lines of
-    // text), the cases at (50, 20) drawing nothing; no report even with IMG
-    // reports on.
+    // text), the cases at (50, 20) drawing nothing; with IMG reports on, the
+    // one report is the copy's, for the target without pixels.
     EXPECT_EQ(reported([&] {
                   for (auto [f, code, x, y, sx, sy] : glyphs)
                       if (y != 20) font_draw_char(f, code, x, y, got);
@@ -83,7 +83,7 @@ TEST(Font, GlyphCellsTextAndHexOnA256By32Sheet) {
                   font_draw_text(font, "\xFF\x80\n", 50, 20, got);            // codes -1 and -128
                   font_draw_text(font, "ABCDEFGH", INT32_MAX - 20, 20, got);  // no overflow
               }),
-              "");
+              "IMG error\n");
     EXPECT_EQ(img_equal(got, want), 1);
     free(exact);
     EXPECT_EQ(std::pair(font_text_length("abc"), font_text_length(nullptr)), std::pair(3, 0));
@@ -187,6 +187,11 @@ TEST(Cursor, SeekAndAdvance) {
     EXPECT_EQ(c->position, -3);
     EXPECT_EQ(cursor_seek(c, INT32_MIN), INT32_MIN / 16);
     EXPECT_EQ(cursor_seek(nullptr, 77), 77);
+    cursor_set(c, 1, -5, 1);  // negative columns divide as integers do
+    EXPECT_EQ((std::pair(cursor_seek(c, 12), c->position)), std::pair(-2, 2));
+    cursor_set(c, 1, -1, 1);  // the one quotient past 32 bits wraps
+    EXPECT_EQ(cursor_seek(c, INT32_MIN), INT32_MIN);
+    cursor_set(c, 4, 16, 1);
     // From, step -> position.
     const int32_t moves[][3] = {
         {0, 40, 8},           {0, -17, 15}, {15, 1, 0}, {-3, 1, 14}, {INT32_MAX, INT32_MAX, 14},
