@@ -395,13 +395,26 @@ int32_t sam_close(SamFile* r) {
     return 1;
 }
 
+namespace {
+
+// Opens the record's file for one of the SAM writers and writes the magic
+// line; null (with the stream closed) when there is no record, no sample
+// with values, or no file.
+FILE* start_writing(SamFile* r) {
+    if (!r || !writable(r->sample) || !sam_open(r, "wb")) {
+        fail(r);
+        return nullptr;
+    }
+    fputs(magic_line, r->file);
+    return r->file;
+}
+
+}  // namespace
+
 int32_t sam_write(SamFile* r) {
-    if (!r) return fail(r);
-    Sample* s = r->sample;
-    if (!writable(s)) return fail(r);
-    if (!sam_open(r, "wb")) return fail(r);
-    FILE* f = r->file;
-    fputs(magic_line, f);
+    FILE* f = start_writing(r);
+    if (!f) return 0;
+    const Sample* s = r->sample;
     const bool binary = r->format == 'b' || r->format == 'B';
     const bool decimal = r->format == 'a' || r->format == 'A';
     if (binary) fputs(binary_line, f);
@@ -426,12 +439,9 @@ int32_t sam_write(SamFile* r) {
 }
 
 int32_t sam_write_packed(SamFile* r) {
-    if (!r) return fail(r);
-    Sample* s = r->sample;
-    if (!writable(s)) return fail(r);
-    if (!sam_open(r, "wb")) return fail(r);
-    FILE* f = r->file;
-    fputs(magic_line, f);
+    FILE* f = start_writing(r);
+    if (!f) return 0;
+    const Sample* s = r->sample;
     fputs(binary_line, f);
     fprintf(f, "%ld\n", static_cast<long>(s->length));
     const int32_t m = sample_min(s);
