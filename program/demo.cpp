@@ -21,9 +21,6 @@ uint8_t part_request = 0;
 Display* display = nullptr;
 Image* screen = nullptr;
 Keyboard* keyboard = nullptr;
-Sound* sound = nullptr;
-Font* font = nullptr;
-Scroll* scroller = nullptr;
 uint8_t demo_error_switch = 0;
 
 namespace {
@@ -45,7 +42,7 @@ void demo_init() {
     screen = img_new();
     if (display) img_resize(screen, display->width, display->height);
     keyboard = kbd_new();
-    sound = snd_open();
+    demo_init_objects();
     fps_state.target_fps = 50;
 }
 
@@ -96,10 +93,6 @@ void demo_fade_out() {
         img_fade(screen, 0x040404);
         dpy_present(display, screen);
     }
-}
-
-void demo_music_feed() {
-    // The music sequencer is not built yet: the demo is silent.
 }
 
 int demo_main() {
