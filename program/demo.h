@@ -57,10 +57,15 @@ extern Image* text_mask;  // screen width x 8: the scroller draws into it
 extern Scroll* scroller;  // scrolls the scroll text; its speed follows u, i, o, p
 extern Sample* mix;       // the music's one-second mix buffer, 44100 values
 
-// Frame counts of the three cycle parts.
+// Frame counts of the three cycle parts and of the rotor.
 constexpr int32_t kPicturesFrames = 1500;
 constexpr int32_t kTilesFrames = 1500;
 constexpr int32_t kLogoFrames = 1001;
+constexpr int32_t kRotorFrames = 1001;
+
+// 1: the rotor part runs after the third part of every cycle. Read once by
+// demo_init from QUOR7706_ROTOR (set and not "0"); 0 otherwise.
+extern uint8_t demo_rotor_in_cycle;
 
 // ---- Spine (demo.cpp) ---------------------------------------------------------
 
@@ -79,9 +84,106 @@ void demo_handle_key(uint8_t key);
 // 64 presented frames, each taking 4 off every channel: any picture ends black.
 void demo_fade_out();
 void demo_error();
+
+// ---- Bouncing pictures (part_pictures.cpp) --------------------------------------
+
+struct Sprite {
+    int32_t x;  // top-left corner on the screen
+    int32_t y;
+    int32_t width;  // the picture's size
+    int32_t height;
+    int32_t dx;  // step per frame; the sign is the direction
+    int32_t dy;
+    Image* image;  // the picture, owned while the part runs
+};
+
+constexpr int32_t sprite_count = 16;
+extern Sprite sprites[sprite_count];  // drawn from the last to the first: 0 is on top
+
+// 1 when the rectangles (x, y, width, height) of a and b overlap; shared edges
+// do not. A missing record: demo_error() and 0.
+template <typename A, typename B>
+int32_t demo_rects_overlap(const A* a, const B* b) {
+    if (!a || !b) {
+        demo_error();
+        return 0;
+    }
+    // In 64 bits: a corner plus a size may pass the 32-bit range.
+    const int64_t ax = a->x, ay = a->y, bx = b->x, by = b->y;
+    return ax < bx + b->width && bx < ax + a->width && ay < by + b->height && by < ay + a->height;
+}
+
+// 17 tries at swapping a random neighbour pair that does not overlap.
+void demo_shuffle_sprites();
+// Moves every sprite one step (bouncing at the edges) and draws it, black
+// left out. Nothing while show_pictures is 0.
+void demo_draw_sprites();
+// One frame's drawing: the colour bars, the shuffle, the pictures.
+void demo_pictures_frame();
+// Fade in, 16 random pictures, up to 1500 frames; the pictures are freed at the end.
 void demo_part_pictures();
+
+// ---- Tile-wave scroller (part_tiles.cpp) ----------------------------------------
+
+// The wave parameters; phases index the sine table (0 .. 1023) and carry over
+// between runs.
+struct TileWave {
+    int32_t x_speed;  // added to x_phase every frame
+    int32_t x_step;   // phase step from one tile column to the next
+    int32_t x_amp;    // horizontal wobble in pixels
+    int32_t y_phase;
+    int32_t y_speed;
+    int32_t y_step;  // phase step from one tile row to the next
+    int32_t y_amp;
+    int32_t size_phase;
+    int32_t size_speed;
+    int32_t size_step;  // phase step per unit of (row + column)
+    int32_t size_amp;   // size wave in tile indices
+    int32_t columns;    // tile columns: the scroller's width
+    int32_t rows;       // tile rows: the scroller's height
+    int32_t column_pitch;
+    int32_t row_pitch;
+};
+
+constexpr int32_t tile_count = 64;
+extern TileWave tile_wave;
+extern int32_t x_phase;
+extern Image* tiles[tile_count];  // tile k is (2k + 2) x (2k + 2); made per run
+extern Image* stripes;            // the scroller's size: the ramp colours of the text
+
+// Every lit pixel of text_mask as a tile, wobbling and pulsing with the waves.
+void demo_draw_tiles();
+// Start of a run: the wave's sizes from the screen, stripes, the fade in, the tiles.
+void demo_tiles_begin();
+// One frame's drawing: bars, striped text, tiles, the phases on, the logo.
+void demo_tiles_frame();
+// End of a run: the tiles and stripes freed.
+void demo_tiles_end();
+// Up to 1500 frames between two fades.
 void demo_part_tiles();
+
+// ---- Shaking logo with oscilloscope (part_logo.cpp) -----------------------------
+
+extern int32_t hue_index;  // next colour of hue_colours; carries over between runs
+
+// The played stretch of sample as a dotted line around row height / 2 + 32; a
+// missing or empty sample puts one green dot in the middle.
+void demo_draw_scope(const Sample* sample);
+// One frame's drawing: the working logo recoloured, blended in at a random
+// shake, the screen faded by 2.
+void demo_logo_frame(Image* working);
+// Up to 1001 frames, no fades.
 void demo_part_logo();
+
+// ---- Bit-rotating logo (part_rotor.cpp) -----------------------------------------
+
+// The working image: logo_mask stretched to (screen_width - 16) x (screen_height - 16).
+Image* demo_rotor_begin();
+// One frame's drawing: every pixel of working rotated by counter, blended in
+// at a random shake, the screen faded by 31.
+void demo_rotor_frame(Image* working, int32_t counter);
+// Up to 1001 frames, unpaced, no fades. Outside the cycle unless demo_rotor_in_cycle.
+void demo_part_rotor();
 
 // ---- Music sequencer (music.cpp) ----------------------------------------------
 
