@@ -2,6 +2,8 @@
 #include "program/demo.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "image/img.h"
 #include "platform/dpy.h"
@@ -21,10 +23,8 @@ uint8_t part_request = 0;
 Display* display = nullptr;
 Image* screen = nullptr;
 Keyboard* keyboard = nullptr;
-Sound* sound = nullptr;
-Font* font = nullptr;
-Scroll* scroller = nullptr;
 uint8_t demo_error_switch = 0;
+uint8_t demo_rotor_in_cycle = 0;
 
 namespace {
 
@@ -41,11 +41,13 @@ void demo_error() {
 void demo_init() {
     display = dpy_new();
     dpy_capture_from_environment();  // QUOR7706_CAPTURE=N records the next N frames
+    const char* rotor = getenv("QUOR7706_ROTOR");
+    demo_rotor_in_cycle = rotor && *rotor && strcmp(rotor, "0") != 0;
     dpy_set_mode(display, screen_width, screen_height);
     screen = img_new();
     if (display) img_resize(screen, display->width, display->height);
     keyboard = kbd_new();
-    sound = snd_open();
+    demo_init_objects();
     fps_state.target_fps = 50;
 }
 
@@ -98,10 +100,6 @@ void demo_fade_out() {
     }
 }
 
-void demo_music_feed() {
-    // The music sequencer is not built yet: the demo is silent.
-}
-
 int demo_main() {
     if (!dpy_available()) {
         fprintf(stderr,
@@ -123,6 +121,10 @@ int demo_main() {
         if (part_request & 1) break;
         part_request = 0;
         demo_part_logo();
+        if (part_request & 1) break;
+        part_request = 0;
+        if (!demo_rotor_in_cycle) continue;
+        demo_part_rotor();
         if (part_request & 1) break;
         part_request = 0;
     }
