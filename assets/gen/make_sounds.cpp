@@ -154,7 +154,7 @@ void conga(Track& t, double start, double note, double level) {
     Svf band;
     const double hz = note_hz(note);
     place(t, start, 0.16, [&](double s) {
-        const double body = osc.sine(hz * (1.0 + 0.12 * std::exp(-s / 0.012)));
+        const double body = osc.sine(hz * (1.0 + 0.06 * std::exp(-s / 0.012)));
         band.run(noise.next(), 2500.0, 1.0);
         const double slap = band.band * std::exp(-s / 0.006);
         const double env = attack_decay(s, 0.001, 0.07) * release_after(s, 0.14, 0.02);
@@ -300,9 +300,9 @@ void double_kick(Track& t) {
 // 6: hi-hats on every sixteenth, accented on the off-beats, with a roll into
 // the bar line.
 void hat_loop(Track& t) {
-    const double accents[8] = {0.45, 0.3, 1.0, 0.3, 0.45, 0.3, 1.0, 0.4};
+    const double accents[8] = {0.6, 0.4, 1.0, 0.4, 0.6, 0.4, 1.0, 0.5};
     for (int32_t i = 0; i < 8; ++i)
-        hat(t, i * kSixteenth, accents[i], 0.018, 0.1, 600 + i);
+        hat(t, i * kSixteenth, accents[i], 0.028, 0.11, 600 + i);
     hat(t, 7.5 * kSixteenth, 0.3, 0.015, 0.06, 620);
 }
 
@@ -416,6 +416,7 @@ void pad(Track& t) {
         return filter.low * duck;
     });
     reverb(dry, 1.3, 0.78, 0.3);
+    saturate(dry, 1.6);
     t.mix(dry, 1.0);
 }
 
@@ -562,7 +563,7 @@ constexpr Sound kSounds[25] = {{chord_stab, 30000},
                                {hand_drums, 30000},
                                {offbeat_chords, 30000},
                                {beat_snare, 30000},
-                               {pad, 28000},
+                               {pad, 26000},
                                {tom, 30000},
                                {closed_hat, 30000},
                                {click, 28000},
