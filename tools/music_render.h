@@ -16,6 +16,8 @@
 #include <vector>
 
 // One change of the music: at `frame` (50 a second) `voice` took `sound`.
+// A change that puts a voice's own sound back on it mixes the buffer again
+// like any other but leaves the voices as they were, so it is not listed.
 struct MusicChange {
     int32_t frame;
     int32_t voice;
