@@ -69,10 +69,10 @@ constexpr double kThirtySecond = 1.0 / 16;
 struct Chord {
     double start;
     int32_t notes[4];
-    int32_t root;  // bass note, second octave
+    int32_t root;  // the bass note, in the first octave
 };
 constexpr Chord kChords[3] = {
-    {0.0, {A3, C4, E4, G4}, A2}, {0.5, {A3, C4, E4, F4}, F2}, {0.75, {B3, D4, E4, G4}, G2}};
+    {0.0, {A3, C4, E4, G4}, A1}, {0.5, {A3, C4, E4, F4}, F1}, {0.75, {B3, D4, E4, G4}, G1}};
 
 const Chord& chord_at(double t) {
     t -= std::floor(t);
@@ -539,41 +539,44 @@ void sparkle(Track& t) {
 
 // 24: the sub-bass: the chord roots an octave down, held.
 void sub_bass(Track& t) {
-    sub_note(t, 0.0, A1, 0.49, 1.0);
-    sub_note(t, 0.5, F1, 0.24, 1.0);
-    sub_note(t, 0.75, G1, 0.24, 1.0);
+    for (int32_t i = 0; i < 3; ++i) {
+        const double end = i < 2 ? kChords[i + 1].start : 1.0;
+        sub_note(t, kChords[i].start, kChords[i].root, end - kChords[i].start - 0.01, 1.0);
+    }
 }
 
-struct Sound {
+// How to make each sound, in index order (each maker's comment starts with
+// its index), and the peak its first second is scaled to.
+struct Recipe {
     void (*make)(Track&);
-    double peak;  // peak of the first second
+    double peak;
 };
 
-constexpr Sound kSounds[25] = {{chord_stab, 30000},
-                               {riser, 28000},
-                               {open_hat, 30000},
-                               {beat_clap, 30000},
-                               {short_kick, 31000},
-                               {double_kick, 31000},
-                               {hat_loop, 30000},
-                               {shaker, 28000},
-                               {vibes, 30000},
-                               {acid_riff, 28000},
-                               {lead, 30000},
-                               {hand_drums, 30000},
-                               {offbeat_chords, 30000},
-                               {beat_snare, 30000},
-                               {pad, 26000},
-                               {tom, 30000},
-                               {closed_hat, 30000},
-                               {click, 28000},
-                               {bass_line, 31000},
-                               {opening, 31000},
-                               {zap, 28000},
-                               {counter_melody, 30000},
-                               {wind, 26000},
-                               {sparkle, 30000},
-                               {sub_bass, 31000}};
+constexpr Recipe kRecipes[25] = {{chord_stab, 30000},
+                                 {riser, 28000},
+                                 {open_hat, 30000},
+                                 {beat_clap, 30000},
+                                 {short_kick, 31000},
+                                 {double_kick, 31000},
+                                 {hat_loop, 30000},
+                                 {shaker, 28000},
+                                 {vibes, 30000},
+                                 {acid_riff, 28000},
+                                 {lead, 30000},
+                                 {hand_drums, 30000},
+                                 {offbeat_chords, 30000},
+                                 {beat_snare, 30000},
+                                 {pad, 26000},
+                                 {tom, 30000},
+                                 {closed_hat, 30000},
+                                 {click, 28000},
+                                 {bass_line, 31000},
+                                 {opening, 31000},
+                                 {zap, 28000},
+                                 {counter_melody, 30000},
+                                 {wind, 26000},
+                                 {sparkle, 30000},
+                                 {sub_bass, 31000}};
 
 // The sound's values: the first second scaled to its peak; a longer sound
 // repeats its bar to its full length and fades out over its last quarter
@@ -582,12 +585,12 @@ std::vector<int32_t> render(int32_t index) {
     const int32_t length = sound_lengths[index];
     const bool looping = length > kRate;
     Track track(looping ? kRate : length, looping);
-    kSounds[index].make(track);
+    kRecipes[index].make(track);
     dc_block(track);
     double peak = 0;
     for (double x : track.v)
         peak = std::max(peak, std::fabs(x));
-    const double scale = peak > 0 ? kSounds[index].peak / peak : 0.0;
+    const double scale = peak > 0 ? kRecipes[index].peak / peak : 0.0;
     std::vector<int32_t> values(static_cast<size_t>(length));
     for (int32_t i = 0; i < length; ++i) {
         const double s = static_cast<double>(i) / kRate;
@@ -610,14 +613,15 @@ int main(int argc, char** argv) {
     }
     FILE* f = fopen(argv[1], "wb");
     if (!f) return 1;
+    bool ok = true;
     for (int32_t i = 0; i < 25; ++i) {
         const std::vector<int32_t> values = render(i);
         for (int32_t v : values) {
             const uint32_t u = static_cast<uint32_t>(v);
             const uint8_t bytes[4] = {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8),
                                       static_cast<uint8_t>(u >> 16), static_cast<uint8_t>(u >> 24)};
-            fwrite(bytes, 1, 4, f);
+            ok = ok && fwrite(bytes, 1, 4, f) == 4;
         }
     }
-    return fclose(f) == 0 ? 0 : 1;
+    return fclose(f) == 0 && ok ? 0 : 1;
 }
