@@ -1,6 +1,7 @@
 // Writing PNM files for the asset generators (build-time tools only).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
