@@ -35,7 +35,8 @@ bool append(Sample* s, int32_t value) {
 // Puts a new empty sample in the record, releasing the one it held; false without memory.
 bool renew_sample(SamFile* r) {
     Sample* s = sample_new();
-    if (!s || !s->data) {
+    if (!s) return false;
+    if (!s->data) {
         sample_free(&s);
         return false;
     }
@@ -459,10 +460,8 @@ int32_t sam_write(SamFile* r) {
     if (decimal) fputs(decimal_line, f);
     fputs(description_lines, f);
     fprintf(f, "%ld\n", static_cast<long>(s->length));
-    if (!binary && !decimal) {
-        sam_error();  // the header is out; the stream stays with the record
-        return 0;
-    }
+    const bool known_format = binary || decimal;
+    if (!known_format) return fail();  // the header is out; the stream stays with the record
     for (int32_t i = 0; i < s->length; ++i) {
         const int32_t v = sample_get(s, i);
         if (decimal) {

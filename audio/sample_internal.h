@@ -5,18 +5,12 @@
 #include <cstdint>
 
 #include "audio/sample.h"
+#include "container/common.h"
 
 // A failed check: passes the module's failure hook and gives the result the
 // operation returns on failure, so that a check is one line:
 //   if (!sample_usable(sample)) return sample_fail(nullptr);
-inline void sample_fail() {
-    sample_error();
-}
-template <typename T>
-T sample_fail(T neutral) {
-    sample_error();
-    return neutral;
-}
+inline constexpr common::Fail<sample_error> sample_fail{};
 
 // True when the record has values that can be read: a buffer and a length
 // within its capacity.

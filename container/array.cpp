@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "container/common.h"
+
 uint8_t array_error_switch = 0;
 
 const char* const array_ident[5] = {"ARRAY   ", "20261206", "Vandrell", "C++     ", "CODE    "};
@@ -16,14 +18,7 @@ constexpr int32_t initial_capacity = 2;
 
 // A failed check: calls array_error and gives the result the operation
 // returns on failure, so that a check is one line.
-void array_fail() {
-    array_error();
-}
-template <typename T>
-T array_fail(T neutral) {
-    array_error();
-    return neutral;
-}
+constexpr common::Fail<array_error> array_fail{};
 
 // True when the record is in a state the operations can work on.
 bool usable(const Array* array) {

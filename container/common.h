@@ -1,5 +1,6 @@
-// Small helpers that modules in several folders share: reading decimal digits
-// and the floored remainder. Not part of any module's interface.
+// Small helpers that modules in several folders share: the failure helper,
+// reading decimal digits and the floored remainder. Not part of any module's
+// interface.
 //
 // They live in the lowest folder so that every folder above it (image,
 // raster, text, audio, platform) can reach them. Everything here is inline:
@@ -9,6 +10,22 @@
 #include <cstdint>
 
 namespace common {
+
+// A module's failure helper: calls the module's report function and gives the
+// result the operation returns on failure, so that a failed check is one line.
+// A module defines its own once,
+//   constexpr common::Fail<img_error> img_fail{};
+// and writes  if (!image) return img_fail(nullptr);  (or  return img_fail();
+// in an operation that returns nothing).
+template <void (*report)()>
+struct Fail {
+    void operator()() const { report(); }
+    template <typename T>
+    T operator()(T neutral) const {
+        report();
+        return neutral;
+    }
+};
 
 // True for the decimal digits '0' to '9'; any other value (an end marker
 // included) is not one.

@@ -18,7 +18,8 @@ namespace {
 // Pixel count of a width x height image, or -1 when the size cannot stand:
 // negative, or more pixels than a signed 32-bit index can address.
 int64_t pixel_count(int32_t width, int32_t height) {
-    if (width < 0 || height < 0) return -1;
+    if (width < 0) return -1;
+    if (height < 0) return -1;
     const int64_t n = static_cast<int64_t>(width) * height;
     if (n > INT32_MAX) return -1;
     return n;

@@ -9,14 +9,7 @@
 // A failed check: reports an IMG error (img_error) and gives the result the
 // operation returns on failure, so that a check is one line:
 //   if (!image) return img_fail(nullptr);
-inline void img_fail() {
-    img_error();
-}
-template <typename T>
-T img_fail(T neutral) {
-    img_error();
-    return neutral;
-}
+inline constexpr common::Fail<img_error> img_fail{};
 
 // A new zeroed width x height image at (0, 0). Null, with an IMG error, when
 // the size is negative or has more pixels than 2^31 - 1, or memory runs out.

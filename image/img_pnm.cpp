@@ -70,9 +70,11 @@ struct FileSource {
     // Bytes left in a regular file, or -1 when it cannot be told (a pipe).
     int64_t remaining() {
         const long here = ftell(file);
-        if (here < 0 || fseek(file, 0, SEEK_END) != 0) return -1;
+        if (here < 0) return -1;
+        if (fseek(file, 0, SEEK_END) != 0) return -1;
         const long end = ftell(file);
-        if (fseek(file, here, SEEK_SET) != 0 || end < here) return -1;
+        if (fseek(file, here, SEEK_SET) != 0) return -1;
+        if (end < here) return -1;
         return static_cast<int64_t>(end - here) + (ahead >= 0 ? 1 : 0);
     }
 };
@@ -172,8 +174,12 @@ bool read_pixels(Source& in, Image* image, int type, bool file_rules) {
     switch (type) {
         case 6:
             for (int64_t i = 0; i < w * h; ++i) {
-                const int r = in.raw(), g = in.raw(), b = in.raw();
-                if (b == kEnd || g == kEnd || r == kEnd) return false;
+                const int r = in.raw();
+                const int g = in.raw();
+                const int b = in.raw();
+                if (r == kEnd) return false;
+                if (g == kEnd) return false;
+                if (b == kEnd) return false;
                 p[i] = static_cast<uint32_t>(r << 16 | g << 8 | b);
             }
             return true;

@@ -22,14 +22,7 @@ constexpr uint32_t kDefaultFlags = SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_ANYFORMAT
 
 // A failed check: calls dpy_error and gives the result the operation returns
 // on failure, so that a check is one line.
-void dpy_fail() {
-    dpy_error();
-}
-template <typename T>
-T dpy_fail(T neutral) {
-    dpy_error();
-    return neutral;
-}
+constexpr common::Fail<dpy_error> dpy_fail{};
 
 bool is_open(const Display* display) {
     return display && display == dpy_state.open;

@@ -10,6 +10,7 @@
 
 #include "audio/sample.h"
 #include "container/array.h"
+#include "container/common.h"
 
 uint8_t snd_error_switch = 0;
 
@@ -24,14 +25,7 @@ constexpr Uint32 init_everything = 0xFFFF;
 
 // A failed check: calls snd_error and gives the result the operation returns
 // on failure, so that a check is one line.
-void snd_fail() {
-    snd_error();
-}
-template <typename T>
-T snd_fail(T neutral) {
-    snd_error();
-    return neutral;
-}
+constexpr common::Fail<snd_error> snd_fail{};
 
 // The value at position of a queued sample; 0 outside it or when the record
 // holds no readable values.

@@ -19,14 +19,7 @@ namespace {
 
 // A failed check: prints "RASTER error" and gives the result the operation
 // returns on failure, so that a check is one line.
-void raster_fail() {
-    raster_error();
-}
-template <typename T>
-T raster_fail(T neutral) {
-    raster_error();
-    return neutral;
-}
+constexpr common::Fail<raster_error> raster_fail{};
 
 // Colour lists up to this length are smoothed with a scratch copy on the stack.
 constexpr int32_t kStackColours = 1024;
@@ -55,6 +48,11 @@ bool image_ready(const Image* image) {
 // Does the raster have a colour list?
 bool raster_ready(const Raster* raster) {
     return raster && raster->colours;
+}
+
+// Both the raster and the image are usable for painting.
+bool paint_ready(const Raster* raster, const Image* image) {
+    return raster_ready(raster) && image_ready(image);
 }
 
 // Is there anything to paint: a list with colours and an image with pixels?
@@ -269,8 +267,7 @@ void raster_step_back(Raster* raster) {
 }
 
 void raster_draw_rows(const Raster* raster, Image* image) {
-    if (!raster_ready(raster)) return raster_fail();
-    if (!image_ready(image)) return raster_fail();
+    if (!paint_ready(raster, image)) return raster_fail();
     if (!paint_something(raster, image)) return;
     // Sizes are read once: the pixel stores could otherwise alias them.
     const int32_t width = image->width, height = image->height, count = raster->count;
@@ -284,8 +281,7 @@ void raster_draw_rows(const Raster* raster, Image* image) {
 }
 
 void raster_draw_columns(const Raster* raster, Image* image) {
-    if (!raster_ready(raster)) return raster_fail();
-    if (!image_ready(image)) return raster_fail();
+    if (!paint_ready(raster, image)) return raster_fail();
     if (!paint_something(raster, image)) return;
     const int32_t width = image->width, height = image->height, count = raster->count;
     const uint32_t* colours = raster->colours;
@@ -305,8 +301,7 @@ void raster_draw_columns(const Raster* raster, Image* image) {
 }
 
 void raster_blend_rows(const Raster* raster, Image* image, int32_t alpha) {
-    if (!raster_ready(raster)) return raster_fail();
-    if (!image_ready(image)) return raster_fail();
+    if (!paint_ready(raster, image)) return raster_fail();
     if (!paint_something(raster, image)) return;
     const uint32_t a = clamp_alpha(alpha);
     const int32_t width = image->width, height = image->height, count = raster->count;
@@ -322,8 +317,7 @@ void raster_blend_rows(const Raster* raster, Image* image, int32_t alpha) {
 }
 
 void raster_blend_columns(const Raster* raster, Image* image, int32_t alpha) {
-    if (!raster_ready(raster)) return raster_fail();
-    if (!image_ready(image)) return raster_fail();
+    if (!paint_ready(raster, image)) return raster_fail();
     if (!paint_something(raster, image)) return;
     const uint32_t a = clamp_alpha(alpha);
     const int32_t width = image->width, height = image->height, count = raster->count;
@@ -347,8 +341,7 @@ void raster_blend_columns(const Raster* raster, Image* image, int32_t alpha) {
 }
 
 void raster_fill_image(const Raster* raster, Image* image) {
-    if (!raster_ready(raster)) return raster_fail();
-    if (!image_ready(image)) return raster_fail();
+    if (!paint_ready(raster, image)) return raster_fail();
     if (!paint_something(raster, image)) return;
     const int32_t width = image->width, height = image->height;
     const size_t bytes = static_cast<size_t>(std::min(raster->count, width)) * sizeof(uint32_t);

@@ -21,6 +21,15 @@ ScrollBlock* block_of(Scroll* scroll) {
     return reinterpret_cast<ScrollBlock*>(scroll);
 }
 
+// Releases the cursor, the default font and the block (a missing cursor or
+// font is passed over); gives null.
+Scroll* release(ScrollBlock* block) {
+    cursor_free(&block->scroll.cursor);
+    font_free(&block->own_font);
+    free(block);
+    return nullptr;
+}
+
 // A new cursor over the cells of text: 1 row of (length of text) columns, step 1.
 Cursor* cursor_over(const char* text) {
     Cursor* cursor = cursor_new();
@@ -58,12 +67,8 @@ Scroll* scroll_new() {
     scroll->text = scroll_ident[3];
     scroll->cursor = cursor_over(scroll->text);
     block->own_font = font_new();
-    if (!scroll->cursor || !block->own_font) {
-        cursor_free(&scroll->cursor);
-        font_free(&block->own_font);
-        free(block);
-        return nullptr;
-    }
+    if (!scroll->cursor) return release(block);
+    if (!block->own_font) return release(block);
     scroll->font = block->own_font;
     scroll->speed = 1;
     return scroll;
@@ -143,9 +148,6 @@ void scroll_draw(Scroll* scroll) {
 void scroll_free(Scroll** scroll) {
     if (!scroll) return;
     if (!*scroll) return;
-    ScrollBlock* block = block_of(*scroll);
-    cursor_free(&block->scroll.cursor);
-    font_free(&block->own_font);
-    free(block);
+    release(block_of(*scroll));
     *scroll = nullptr;
 }
