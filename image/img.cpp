@@ -123,10 +123,7 @@ void img_fade(Image* image, uint32_t colour) {
 }
 
 void img_copy(const Image* source, Image* destination) {
-    if (!source) return img_fail();
-    if (!destination) return img_fail();
-    if (!source->pixels) return img_fail();
-    if (!destination->pixels) return img_fail();
+    if (!img_both_present(source, destination)) return img_fail();
     if (source->width != destination->width) return img_fail();
     if (source->height != destination->height) return img_fail();
     memcpy(destination->pixels, source->pixels, pixel_bytes(source));

@@ -43,11 +43,6 @@ struct Or {
     static uint32_t apply(uint32_t d, uint32_t s) { return d | s; }
 };
 
-// Both images and both buffers present.
-bool both_present(const Image* source, const Image* destination) {
-    return source && destination && source->pixels && destination->pixels;
-}
-
 // Address of pixel (x, y) of an image; the caller has checked the bounds.
 inline uint32_t* at(Image* image, int64_t x, int64_t y) {
     return image->pixels + y * image->width + x;
@@ -71,7 +66,7 @@ inline void combine_run(uint32_t* d, const uint32_t* s, int64_t n) {
 template <typename Rule>
 void blit_clipped(const Image* source, Image* destination, int64_t sx, int64_t sy, int64_t dx,
                   int64_t dy, int64_t w, int64_t h) {
-    if (!both_present(source, destination)) return img_fail();
+    if (!img_both_present(source, destination)) return img_fail();
     const int64_t sw = source->width, sh = source->height;
     const int64_t dw = destination->width, dh = destination->height;
     if (dx >= dw || dx + w <= 0 || dy >= dh || dy + h <= 0) return;
@@ -93,7 +88,7 @@ void blit_clipped(const Image* source, Image* destination, int64_t sx, int64_t s
 // to the destination, visiting from the bottom row up and right to left.
 template <typename Rule>
 void place_whole(const Image* source, Image* destination, int64_t x, int64_t y) {
-    if (!both_present(source, destination)) return img_fail();
+    if (!img_both_present(source, destination)) return img_fail();
     const int64_t sw = source->width, sh = source->height;
     const int64_t dw = destination->width, dh = destination->height;
     if (x + sw <= 0 || y + sh <= 0 || x >= dw || y >= dh) return;
@@ -123,7 +118,7 @@ bool has_column(const Image* image, int32_t column) {
 template <typename Rule>
 void row_wrap(const Image* source, Image* destination, int32_t source_row, int32_t destination_row,
               int32_t offset) {
-    if (!both_present(source, destination)) return img_fail();
+    if (!img_both_present(source, destination)) return img_fail();
     if (!has_row(source, source_row)) return img_fail();
     if (!has_row(destination, destination_row)) return img_fail();
     const int64_t dw = destination->width;
@@ -162,7 +157,7 @@ void img_blit_add_saturate(const Image* source, Image* destination, int32_t sx, 
 
 void img_blit_spread(const Image* source, Image* destination, int32_t sx, int32_t sy, int32_t dx,
                      int32_t dy, int32_t w, int32_t h, int32_t zx, int32_t zy) {
-    if (!both_present(source, destination)) return img_fail();
+    if (!img_both_present(source, destination)) return img_fail();
     // Cells of no size would pile every pixel on one spot.
     if (zx < 1) return img_fail();
     if (zy < 1) return img_fail();
@@ -199,7 +194,7 @@ void img_add_at(const Image* source, Image* destination) {
 
 void img_copy_row(const Image* source, Image* destination, int32_t source_row,
                   int32_t destination_row) {
-    if (!both_present(source, destination)) return img_fail();
+    if (!img_both_present(source, destination)) return img_fail();
     if (!has_row(source, source_row)) return img_fail();
     if (!has_row(destination, destination_row)) return img_fail();
     const int64_t n = source->width < destination->width ? source->width : destination->width;
@@ -219,7 +214,7 @@ void img_or_row_wrap(const Image* source, Image* destination, int32_t source_row
 
 void img_copy_column_wrap(const Image* source, Image* destination, int32_t source_column,
                           int32_t destination_column, int32_t offset) {
-    if (!both_present(source, destination)) return img_fail();
+    if (!img_both_present(source, destination)) return img_fail();
     if (!has_column(source, source_column)) return img_fail();
     if (!has_column(destination, destination_column)) return img_fail();
     const int64_t dh = destination->height;

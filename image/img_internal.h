@@ -15,6 +15,11 @@ inline constexpr common::Fail<img_error> img_fail{};
 // the size is negative or has more pixels than 2^31 - 1, or memory runs out.
 Image* img_new_sized(int32_t width, int32_t height);
 
+// True when both images and both pixel buffers are present.
+inline bool img_both_present(const Image* source, const Image* destination) {
+    return source && destination && source->pixels && destination->pixels;
+}
+
 // True when (x, y) is a pixel of the image.
 inline bool img_inside(const Image* image, int64_t x, int64_t y) {
     return x >= 0 && x < image->width && y >= 0 && y < image->height;

@@ -32,10 +32,7 @@ void scale_row(uint32_t* out, const uint32_t* in, int64_t sw, int64_t dw, const 
 }  // namespace
 
 void img_scale(const Image* source, Image* destination) {
-    if (!source) return img_fail();
-    if (!destination) return img_fail();
-    if (!source->pixels) return img_fail();
-    if (!destination->pixels) return img_fail();
+    if (!img_both_present(source, destination)) return img_fail();
     const int64_t sw = source->width, sh = source->height;
     const int64_t dw = destination->width, dh = destination->height;
     // NOTE: a negative source size is refused as well: there is no source
