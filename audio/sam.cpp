@@ -19,6 +19,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "container/common.h"
+
 const char* const sam_ident[5] = {"SAM     ", "20261206", "Vandrell", "C++     ", "CODE    "};
 
 namespace sam_internal {
@@ -33,7 +35,8 @@ bool append(Sample* s, int32_t value) {
 // Puts a new empty sample in the record, releasing the one it held; false without memory.
 bool renew_sample(SamFile* r) {
     Sample* s = sample_new();
-    if (!s || !s->data) {
+    if (!s) return false;
+    if (!s->data) {
         sample_free(&s);
         return false;
     }
@@ -49,13 +52,33 @@ int32_t fail(SamFile* r) {
     return 0;
 }
 
+// A failed check with no stream to close: the result is 0.
+int32_t fail() {
+    sam_error();
+    return 0;
+}
+
+// The smallest of 8, 16, 24 and 32 bits that holds every value with its sign.
+int32_t value_width(const Sample* s) {
+    const int32_t m = sample_min(s);
+    const int32_t M = sample_max(s);
+    if (m >= -128 && M <= 127) return 8;
+    if (m >= -32768 && M <= 32767) return 16;
+    if (m >= -8388608 && M <= 8388607) return 24;
+    return 32;
+}
+
 }  // namespace sam_internal
 
 namespace {
 
+using common::is_digit;
+using common::Overflow;
 using sam_internal::append;
 using sam_internal::fail;
+using sam_internal::read_word;
 using sam_internal::renew_sample;
+using sam_internal::value_width;
 
 // The lines of the written headers, shared by the writers and the word reader.
 constexpr const char* magic_line = "SAM\n";
@@ -95,10 +118,35 @@ int32_t input_next(Input& in) {
     return c;
 }
 
-// Decimal digits '0' to '9'.
-bool is_digit(int32_t c) {
-    return c >= '0' && c <= '9';
+// The next byte, left to be read again, or end_of_input.
+int32_t input_peek(Input& in) {
+    if (in.position < in.head_length) return in.head[in.position];
+    if (in.ended) return end_of_input;
+    const int c = fgetc(in.file);
+    if (c == EOF) {
+        in.ended = true;
+        return end_of_input;
+    }
+    ungetc(c, in.file);
+    return c;
 }
+
+// The input as a reader for common::read_decimal.
+struct InputReader {
+    Input& in;
+
+    int peek() { return input_peek(in); }
+    void next() { input_next(in); }
+};
+
+// The look-ahead alone as a reader for common::read_decimal: the written
+// headers lie wholly in it, and matching them must not use up stream bytes.
+struct HeadReader {
+    Input& in;
+
+    int peek() const { return in.position < in.head_length ? in.head[in.position] : -1; }
+    void next() { ++in.position; }
+};
 
 // The letters that name a value format: 'a'/'A' decimal, 'b'/'B' binary.
 bool is_format_letter(int32_t c) {
@@ -124,15 +172,18 @@ int32_t sign_extend(uint32_t v, int32_t bits) {
     return static_cast<int32_t>(v << shift) >> shift;
 }
 
-// Reads size bytes into one word, most or least significant first; false when cut short.
-bool next_word(Input& in, int32_t size, bool little, uint32_t& word) {
-    word = 0;
-    for (int32_t k = 0; k < size; ++k) {
-        const int32_t c = input_next(in);
-        if (c == end_of_input) return false;
-        const uint32_t byte = static_cast<uint32_t>(c);
-        word = little ? word | byte << (8 * k) : word << 8 | byte;
-    }
+// Reads size bytes into one word in the given order ('l' or 'm'); false when cut short.
+bool next_word(Input& in, int32_t size, char order, uint32_t& word) {
+    return read_word([&in] { return input_next(in); }, size, order, word);
+}
+
+// Reads the run of digits the input stands on, wrapping modulo 2^32, and uses
+// up the byte after it; false when the input ends before that byte.
+bool take_number(Input& in, uint32_t& value) {
+    InputReader reader{in};
+    common::read_decimal(reader, Overflow::wrap, value);
+    if (input_peek(in) == end_of_input) return false;
+    input_next(in);
     return true;
 }
 
@@ -140,19 +191,14 @@ bool next_word(Input& in, int32_t size, bool little, uint32_t& word) {
 // makes it negative when a '-' comes right before it. The byte after the run
 // is used up; false when the input ends before that byte (the run may be cut).
 bool next_decimal(Input& in, bool with_sign, int32_t& value) {
-    int32_t c = input_next(in);
     bool negative = false;
-    while (!is_digit(c)) {
+    for (int32_t c = input_peek(in); !is_digit(c); c = input_peek(in)) {
         if (c == end_of_input) return false;
         negative = with_sign && c == '-';
-        c = input_next(in);
+        input_next(in);
     }
     uint32_t v = 0;
-    while (is_digit(c)) {
-        v = v * 10u + static_cast<uint32_t>(c - '0');
-        c = input_next(in);
-    }
-    if (c == end_of_input) return false;
+    if (!take_number(in, v)) return false;
     value = static_cast<int32_t>(negative ? 0u - v : v);
     return true;
 }
@@ -183,14 +229,12 @@ bool take_word(Input& in, const char* word) {
 
 // A line of 1 to 10 digits whose value fits 31 bits; -1 when there is none.
 int32_t take_count_line(Input& in) {
-    int64_t value = 0;
-    int32_t digits = 0;
-    while (in.position < in.head_length && is_digit(in.head[in.position]) && digits <= 10) {
-        value = value * 10 + (in.head[in.position] - '0');
-        ++digits;
-        ++in.position;
-    }
-    if (digits == 0 || digits > 10 || value > INT32_MAX) return -1;
+    const int32_t start = in.position;
+    HeadReader reader{in};
+    uint32_t value = 0;
+    if (!common::read_decimal(reader, Overflow::fail, value)) return -1;
+    const int32_t digits = in.position - start;
+    if (digits < 1 || digits > 10) return -1;
     if (!take_word(in, "\n")) return -1;
     return static_cast<int32_t>(value);
 }
@@ -240,7 +284,7 @@ int32_t read_written(SamFile* r, Input& in, const WrittenHeader& h) {
         if (decimal) {
             if (!next_decimal(in, true, value)) break;
         } else {
-            if (!next_word(in, size, r->order == 'l', word)) break;
+            if (!next_word(in, size, r->order, word)) break;
             value = sign_extend(word, r->depth);
         }
         if (!append(r->sample, value)) return fail(r);
@@ -250,49 +294,61 @@ int32_t read_written(SamFile* r, Input& in, const WrittenHeader& h) {
 
 // ---- Any other header, letter by letter --------------------------------------
 
+// Passes over a comment: the bytes up to and including the end of its line.
+// False when the input ends first.
+bool skip_comment(Input& in) {
+    for (int32_t c = input_next(in); c != '\n'; c = input_next(in)) {
+        if (c == end_of_input) return false;
+    }
+    return true;
+}
+
+// A magic attempt after its 's': "am" in either case completes it. The bytes
+// it reads are used up whatever they are. False when the input ends first.
+bool take_magic_rest(Input& in, bool& magic) {
+    const int32_t a = input_next(in);
+    if (a == end_of_input) return false;
+    if (a != 'a' && a != 'A') return true;
+    const int32_t m = input_next(in);
+    if (m == end_of_input) return false;
+    if (m == 'm' || m == 'M') magic = true;
+    return true;
+}
+
 // Scans the six header items, storing format, sign, depth and channels in the
 // record as they come; false when the input ends before all six are found.
 bool scan_letters(SamFile* r, Input& in, int32_t& count) {
     bool magic = false, format = false, sign = false;
     int32_t numbers = 0;
     while (!magic || !format || !sign || numbers < 3) {
-        int32_t c = input_next(in);
+        const int32_t c = input_peek(in);
         if (c == end_of_input) return false;
-        if (c < 33 || c > 176) continue;
-        if (c == '#') {
-            do {
-                c = input_next(in);
-                if (c == end_of_input) return false;
-            } while (c != '\n');
-            continue;
-        }
-        if ((c == 's' || c == 'S') && !magic) {
-            // A magic attempt; bytes it reads are used up whatever they are.
-            c = input_next(in);
-            if (c == end_of_input) return false;
-            if (c != 'a' && c != 'A') continue;
-            c = input_next(in);
-            if (c == end_of_input) return false;
-            if (c == 'm' || c == 'M') magic = true;
-            continue;
-        }
-        if (is_format_letter(c) && !format) {
-            r->format = static_cast<char>(c);
-            format = true;
-            continue;
-        }
-        if (is_sign_letter(c) && !sign) {
-            r->sign = static_cast<char>(c);
-            sign = true;
-            continue;
-        }
-        // A number; the byte that ends its digits is used up with it.
         uint32_t value = 0;
-        while (is_digit(c)) {
-            const uint32_t digit = static_cast<uint32_t>(c - '0');
-            c = input_next(in);
-            if (c == end_of_input) return false;
-            value = value * 10u + digit;
+        if (is_digit(c)) {
+            // A number; the byte that ends its digits is used up with it.
+            if (!take_number(in, value)) return false;
+        } else {
+            input_next(in);
+            if (c < 33 || c > 176) continue;
+            if (c == '#') {
+                if (!skip_comment(in)) return false;
+                continue;
+            }
+            if ((c == 's' || c == 'S') && !magic) {
+                if (!take_magic_rest(in, magic)) return false;
+                continue;
+            }
+            if (is_format_letter(c) && !format) {
+                r->format = static_cast<char>(c);
+                format = true;
+                continue;
+            }
+            if (is_sign_letter(c) && !sign) {
+                r->sign = static_cast<char>(c);
+                sign = true;
+                continue;
+            }
+            // Any other byte is a number of no digits: 0.
         }
         const int32_t number = static_cast<int32_t>(value);
         if (numbers == 0) r->depth = number;
@@ -311,7 +367,8 @@ int32_t read_letters(SamFile* r, Input& in) {
     r->order = 'm';
     const bool decimal = r->format == 'a' || r->format == 'A';
     // NOTE: a binary depth above 32 names values no 32-bit word can hold.
-    if (!decimal && r->depth > 32) return fail(r);
+    const bool too_deep = !decimal && r->depth > 32;
+    if (too_deep) return fail(r);
     if (!renew_sample(r)) return fail(r);
     const int32_t size = bytes_for_depth(r->depth);
     for (int32_t i = 0; i < count; ++i) {
@@ -320,7 +377,7 @@ int32_t read_letters(SamFile* r, Input& in) {
         if (decimal) {
             if (!next_decimal(in, false, value)) break;
         } else {
-            if (!next_word(in, size, false, word)) break;
+            if (!next_word(in, size, 'm', word)) break;
             value = static_cast<int32_t>(word);
         }
         if (!append(r->sample, value)) return fail(r);
@@ -339,10 +396,8 @@ SamFile* sam_new() {
 }
 
 void sam_free(SamFile** r) {
-    if (!r || !*r) {
-        sam_error();
-        return;
-    }
+    if (!r) return sam_error();
+    if (!*r) return sam_error();
     if ((*r)->file) fclose((*r)->file);
     free((*r)->name);
     if ((*r)->sample) sample_free(&(*r)->sample);
@@ -351,10 +406,8 @@ void sam_free(SamFile** r) {
 }
 
 void sam_set_sample(SamFile* r, Sample* sample) {
-    if (!r || !sample) {
-        sam_error();
-        return;
-    }
+    if (!r) return sam_error();
+    if (!sample) return sam_error();
     r->sample = sample;
 }
 
@@ -363,57 +416,43 @@ int32_t sam_ready(const void* a, const void* b) {
 }
 
 int32_t sam_open(SamFile* r, const char* mode) {
-    if (!r || !mode) {
-        sam_error();
-        return 0;
-    }
+    if (!r) return fail();
+    if (!mode) return fail();
     if (r->file) return 1;
-    if (!r->name) {
-        sam_error();
-        return 0;
-    }
+    if (!r->name) return fail();
     r->file = fopen(r->name, mode);
-    if (!r->file) {
-        sam_error();
-        return 0;
-    }
+    if (!r->file) return fail();
     return 1;
 }
 
 int32_t sam_close(SamFile* r) {
-    if (!r || !r->file) {
-        sam_error();
-        return 0;
-    }
+    if (!r) return fail();
+    if (!r->file) return fail();
     const bool failed_write = ferror(r->file) != 0;
     const bool failed_close = fclose(r->file) != 0;
     r->file = nullptr;
-    if (failed_write || failed_close) {
-        sam_error();
-        return 0;
-    }
+    if (failed_write) return fail();
+    if (failed_close) return fail();
     return 1;
 }
 
 namespace {
 
 // Opens the record's file for one of the SAM writers and writes the magic
-// line; null (with the stream closed) when there is no record, no sample
-// with values, or no file.
-FILE* start_writing(SamFile* r) {
-    if (!r || !writable(r->sample) || !sam_open(r, "wb")) {
-        fail(r);
-        return nullptr;
-    }
+// line; false when there is no record, no sample with values, or no file.
+bool start_writing(SamFile* r) {
+    if (!r) return false;
+    if (!writable(r->sample)) return false;
+    if (!sam_open(r, "wb")) return false;
     fputs(magic_line, r->file);
-    return r->file;
+    return true;
 }
 
 }  // namespace
 
 int32_t sam_write(SamFile* r) {
-    FILE* f = start_writing(r);
-    if (!f) return 0;
+    if (!start_writing(r)) return fail(r);
+    FILE* f = r->file;
     const Sample* s = r->sample;
     const bool binary = r->format == 'b' || r->format == 'B';
     const bool decimal = r->format == 'a' || r->format == 'A';
@@ -421,10 +460,8 @@ int32_t sam_write(SamFile* r) {
     if (decimal) fputs(decimal_line, f);
     fputs(description_lines, f);
     fprintf(f, "%ld\n", static_cast<long>(s->length));
-    if (!binary && !decimal) {
-        sam_error();  // the header is out; the stream stays with the record
-        return 0;
-    }
+    const bool known_format = binary || decimal;
+    if (!known_format) return fail();  // the header is out; the stream stays with the record
     for (int32_t i = 0; i < s->length; ++i) {
         const int32_t v = sample_get(s, i);
         if (decimal) {
@@ -439,17 +476,12 @@ int32_t sam_write(SamFile* r) {
 }
 
 int32_t sam_write_packed(SamFile* r) {
-    FILE* f = start_writing(r);
-    if (!f) return 0;
+    if (!start_writing(r)) return fail(r);
+    FILE* f = r->file;
     const Sample* s = r->sample;
     fputs(binary_line, f);
     fprintf(f, "%ld\n", static_cast<long>(s->length));
-    const int32_t m = sample_min(s);
-    const int32_t M = sample_max(s);
-    int32_t width = 32;
-    if (m >= -8388608 && M <= 8388607) width = 24;
-    if (m >= -32768 && M <= 32767) width = 16;
-    if (m >= -128 && M <= 127) width = 8;
+    const int32_t width = value_width(s);
     fprintf(f, "%d\n", width);
     for (int32_t i = 0; i < s->length; ++i) {
         const uint32_t u = static_cast<uint32_t>(sample_get(s, i));

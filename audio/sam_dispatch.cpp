@@ -26,13 +26,24 @@ bool same_byte(uint8_t a, uint8_t b) {
     return is_letter(a) && is_letter(b) && (a + 32 == b || b + 32 == a);
 }
 
+// Tries the reader the name's ending suggests; 1 when it has read the file.
+int32_t read_by_ending(SamFile* r) {
+    const bool wav = sam_ends_with(r->name, "wav") == 1;
+    const bool raw = sam_ends_with(r->name, "raw") == 1;
+    if (wav || raw) {
+        if (sam_read_wav(r)) return 1;
+        // A file saved under a "wav" name holds the width-line form.
+        return wav ? sam_read_plain(r) : 0;
+    }
+    if (sam_ends_with(r->name, "sam")) return sam_read(r);
+    return 0;
+}
+
 }  // namespace
 
 int32_t sam_ends_with(const char* text, const char* suffix) {
-    if (!text || !suffix) {
-        sam_error();
-        return 0;
-    }
+    if (!text) return fail();
+    if (!suffix) return fail();
     const size_t L = strlen(text);
     const size_t K = strlen(suffix);
     if (L < K) return 0;
@@ -46,8 +57,10 @@ int32_t sam_ends_with(const char* text, const char* suffix) {
 int32_t sam_save(SamFile* r) {
     if (!r) return fail(r);
     // Checked before the file is made, so a missing sample leaves no empty file behind.
-    if (!r->sample || !r->sample->data) return fail(r);
-    if (!r->file && !r->name) return fail(r);
+    if (!r->sample) return fail(r);
+    if (!r->sample->data) return fail(r);
+    const bool has_stream_or_name = r->file || r->name;
+    if (!has_stream_or_name) return fail(r);
     if (!sam_open(r, "wb")) return fail(r);
     if (!r->name) return sam_write(r);
     if (sam_ends_with(r->name, "wav")) return sam_write_plain(r);
@@ -57,18 +70,9 @@ int32_t sam_save(SamFile* r) {
 
 int32_t sam_load(SamFile* r) {
     if (!r) return fail(r);
-    const bool wav = sam_ends_with(r->name, "wav") == 1;
-    const bool raw = sam_ends_with(r->name, "raw") == 1;
-    if (wav || raw) {
-        if (sam_read_wav(r)) return 1;
-        // A file saved under a "wav" name holds the width-line form.
-        if (wav && sam_read_plain(r)) return 1;
-    } else if (sam_ends_with(r->name, "sam")) {
-        if (sam_read(r)) return 1;
-    }
+    if (read_by_ending(r)) return 1;
     if (sam_read_wav(r)) return 1;
     if (sam_read(r)) return 1;
     if (sam_read_raw(r)) return 1;
-    sam_error();
-    return 0;
+    return fail();
 }

@@ -14,6 +14,7 @@ namespace {
 using sam_internal::append;
 using sam_internal::fail;
 using sam_internal::renew_sample;
+using sam_internal::value_width;
 
 constexpr int32_t wav_header_size = 44;
 
@@ -35,19 +36,26 @@ bool tag_at(const uint8_t* header, int32_t offset, const char* tag) {
     return sam_ends_with(text, tag) == 1;
 }
 
-// Reads size bytes into one word in the given order ('l', 'm'; any other
-// keeps the first byte alone); false when the stream ends first.
+// True when the header holds the four tags of the canonical layout.
+bool has_wave_tags(const uint8_t* header) {
+    return tag_at(header, 0, "RIFF") && tag_at(header, 8, "WAVE") && tag_at(header, 12, "fmt") &&
+           tag_at(header, 36, "data");
+}
+
+// Reads size bytes of the stream into one word in the given order ('l', 'm';
+// any other keeps the first byte alone); false when the stream ends first.
 bool read_word(FILE* f, int32_t size, char order, uint32_t& word) {
-    word = 0;
-    for (int32_t k = 0; k < size; ++k) {
-        const int c = fgetc(f);
-        if (c == EOF) return false;
-        const uint32_t byte = static_cast<uint32_t>(c);
-        if (order == 'l') word |= byte << (8 * k);
-        if (order == 'm') word = word << 8 | byte;
-        if (order != 'l' && order != 'm' && k == 0) word = byte;
-    }
-    return true;
+    return sam_internal::read_word([f] { return fgetc(f); }, size, order, word);
+}
+
+// Reads the width line "8\n" or "16\n" at the start of the stream: its
+// width, or 0 for anything else.
+int32_t read_width_line(FILE* f) {
+    const int first = fgetc(f);
+    if (first == '8') return fgetc(f) == '\n' ? 8 : 0;
+    if (first != '1') return 0;
+    if (fgetc(f) != '6') return 0;
+    return fgetc(f) == '\n' ? 16 : 0;
 }
 
 }  // namespace
@@ -56,10 +64,9 @@ int32_t sam_read_wav(SamFile* r) {
     if (!r) return fail(r);
     if (!sam_open(r, "rb")) return fail(r);
     uint8_t header[wav_header_size] = {};
-    if (fread(header, 1, sizeof header, r->file) < sizeof header) return fail(r);
-    if (!tag_at(header, 0, "RIFF") || !tag_at(header, 8, "WAVE") || !tag_at(header, 12, "fmt") ||
-        !tag_at(header, 36, "data"))
-        return fail(r);
+    const size_t got = fread(header, 1, sizeof header, r->file);
+    if (got < sizeof header) return fail(r);
+    if (!has_wave_tags(header)) return fail(r);
     if (le16(header + 20) != 1) return fail(r);
     // NOTE: only 8 and 16-bit values are decoded; other depths (below 8 a
     // value would have no bytes at all) are rejected rather than misread.
@@ -100,16 +107,13 @@ int32_t sam_read_raw(SamFile* r) {
 int32_t sam_write_plain(SamFile* r) {
     if (!r) return fail(r);
     Sample* s = r->sample;
-    if (!s || !s->data) return fail(r);
+    if (!s) return fail(r);
+    if (!s->data) return fail(r);
     if (!sam_open(r, "wb")) return fail(r);
-    const int32_t m = sample_min(s);
-    const int32_t M = sample_max(s);
-    int32_t width = 0;
-    if (m >= -32768 && M <= 32767) width = 16;
-    if (m >= -128 && M <= 127) width = 8;
+    const int32_t width = value_width(s);
     // NOTE: values beyond 16 bits cannot be written in this form: the file
     // is left empty and the write reports failure.
-    if (width == 0) return fail(r);
+    if (width > 16) return fail(r);
     fputs(width == 8 ? "8\n" : "16\n", r->file);
     for (int32_t i = 0; i < s->length; ++i) {
         const uint32_t u = static_cast<uint32_t>(sample_get(s, i));
@@ -122,11 +126,7 @@ int32_t sam_write_plain(SamFile* r) {
 int32_t sam_read_plain(SamFile* r) {
     if (!r) return fail(r);
     if (!sam_open(r, "rb")) return fail(r);
-    int32_t width = 0;
-    const int first = fgetc(r->file);
-    const int second = first == EOF ? EOF : fgetc(r->file);
-    if (first == '8' && second == '\n') width = 8;
-    if (first == '1' && second == '6' && fgetc(r->file) == '\n') width = 16;
+    const int32_t width = read_width_line(r->file);
     if (width == 0) return fail(r);
     if (!renew_sample(r)) return fail(r);
     r->channels = 1;

@@ -2,8 +2,11 @@
 // list operations (insert, remove, find, move, copy, compare).
 #include "audio/sample.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+
+#include "audio/sample_internal.h"
 
 const char* const sample_ident[5] = {"SAMPLE  ", "20261206", "Vandrell", "C++     ", "CODE    "};
 
@@ -11,12 +14,6 @@ namespace {
 
 // Capacity of a new sample.
 constexpr int32_t initial_capacity = 32;
-
-// True when the record has values that can be read: a buffer and a length
-// within its capacity.
-bool usable(const Sample* sample) {
-    return sample && sample->data && sample->length >= 0 && sample->length <= sample->capacity;
-}
 
 // A zero-filled buffer of n values, or null.
 int32_t* alloc_values(int32_t n) {
@@ -31,9 +28,8 @@ bool reallocate(Sample* sample, int32_t n) {
     if (sample->length > n) sample->length = n;
     // A record made by hand may claim more values than its buffer holds: only
     // what the old buffer has is copied.
-    const int32_t kept = sample->length < sample->capacity ? sample->length : sample->capacity;
-    if (sample->data && kept > 0)
-        memcpy(values, sample->data, static_cast<size_t>(kept) * sample_element_size);
+    const int32_t kept = std::min(sample->length, sample->capacity);
+    if (sample->data && kept > 0) memcpy(values, sample->data, sample_bytes(kept));
     free(sample->data);
     sample->data = values;
     sample->capacity = n;
@@ -42,84 +38,69 @@ bool reallocate(Sample* sample, int32_t n) {
 
 }  // namespace
 
+Sample* sample_new_empty(int32_t capacity) {
+    Sample* sample = sample_new();
+    if (!sample) return nullptr;
+    bool ready = sample->data != nullptr;
+    if (ready && capacity > 0) ready = reallocate(sample, capacity);
+    if (!ready) sample_free(&sample);
+    return sample;
+}
+
 void sample_error() {}
 
 Sample* sample_new() {
     Sample* sample = static_cast<Sample*>(calloc(1, sizeof(Sample)));
-    if (!sample) {
-        sample_error();
-        return nullptr;
-    }
+    if (!sample) return sample_fail(nullptr);
     sample->data = alloc_values(initial_capacity);
-    if (!sample->data) {
-        sample_error();
-        return sample;
-    }
+    if (!sample->data) return sample_fail(sample);  // the record, without values
     sample->capacity = initial_capacity;
     return sample;
 }
 
 void sample_free(Sample** sample) {
-    if (!sample || !*sample) {
-        sample_error();
-        return;
-    }
+    if (!sample) return sample_fail();
+    if (!*sample) return sample_fail();
     free((*sample)->data);
     free(*sample);
     *sample = nullptr;
 }
 
 void sample_set_length(Sample* sample, int32_t n) {
-    if (!sample || n < 0) {
-        sample_error();
-        return;
-    }
+    if (!sample) return sample_fail();
+    if (n < 0) return sample_fail();
     if (n > sample->capacity) {
-        if (!reallocate(sample, n)) {
-            sample_error();
-            return;
-        }
+        if (!reallocate(sample, n)) return sample_fail();
     }
     sample->length = n;
 }
 
 void sample_set_capacity(Sample* sample, int32_t n) {
-    if (!sample || n <= 0) {
-        sample_error();
-        return;
-    }
-    if (!reallocate(sample, n)) sample_error();
+    if (!sample) return sample_fail();
+    if (n <= 0) return sample_fail();
+    if (!reallocate(sample, n)) return sample_fail();
 }
 
 int32_t sample_get(const Sample* sample, int32_t index) {
-    if (!usable(sample) || index < 0 || index >= sample->length) {
-        sample_error();
-        return 0;
-    }
+    if (!sample_usable(sample)) return sample_fail(0);
+    if (index < 0 || index >= sample->length) return sample_fail(0);
     return sample->data[index];
 }
 
 void sample_set(Sample* sample, int32_t value, int32_t index) {
-    if (!usable(sample) || index < 0 || index >= sample->length) {
-        sample_error();
-        return;
-    }
+    if (!sample_usable(sample)) return sample_fail();
+    if (index < 0 || index >= sample->length) return sample_fail();
     sample->data[index] = value;
 }
 
 void sample_clear(Sample* sample) {
-    if (!usable(sample)) {
-        sample_error();
-        return;
-    }
-    memset(sample->data, 0, static_cast<size_t>(sample->length) * sample_element_size);
+    if (!sample_usable(sample)) return sample_fail();
+    memset(sample->data, 0, sample_bytes(sample->length));
 }
 
 int32_t sample_find(const Sample* sample, int32_t value, int32_t start) {
-    if (!usable(sample) || start < 0 || start >= sample->length) {
-        sample_error();
-        return -1;
-    }
+    if (!sample_usable(sample)) return sample_fail(-1);
+    if (start < 0 || start >= sample->length) return sample_fail(-1);
     for (int32_t i = start; i < sample->length; ++i) {
         if (sample->data[i] == value) return i;
     }
@@ -127,110 +108,74 @@ int32_t sample_find(const Sample* sample, int32_t value, int32_t start) {
 }
 
 int32_t sample_min(const Sample* sample) {
-    if (!usable(sample) || sample->length < 1) {
-        sample_error();
-        return 0;
-    }
-    int32_t smallest = sample->data[0];
-    for (int32_t i = 1; i < sample->length; ++i) {
-        if (sample->data[i] < smallest) smallest = sample->data[i];
-    }
-    return smallest;
+    if (!sample_usable(sample)) return sample_fail(0);
+    if (sample->length < 1) return sample_fail(0);
+    return *std::min_element(sample->data, sample->data + sample->length);
 }
 
 int32_t sample_max(const Sample* sample) {
-    if (!usable(sample) || sample->length < 1) {
-        sample_error();
-        return 0;
-    }
-    int32_t largest = sample->data[0];
-    for (int32_t i = 1; i < sample->length; ++i) {
-        if (sample->data[i] > largest) largest = sample->data[i];
-    }
-    return largest;
+    if (!sample_usable(sample)) return sample_fail(0);
+    if (sample->length < 1) return sample_fail(0);
+    return *std::max_element(sample->data, sample->data + sample->length);
 }
 
 void sample_insert(Sample* sample, int32_t value, int32_t position) {
-    if (!usable(sample) || position < 0 || position > sample->length) {
-        sample_error();
-        return;
-    }
+    if (!sample_usable(sample)) return sample_fail();
+    if (position < 0 || position > sample->length) return sample_fail();
     if (sample->length >= sample->capacity) {
         // Doubling; a hand-made record without room starts at the usual 32, and a
         // capacity that cannot double within 31 bits cannot take another value.
         const int64_t doubled =
             sample->capacity > 0 ? 2 * int64_t{sample->capacity} : int64_t{initial_capacity};
-        if (doubled > INT32_MAX || !reallocate(sample, static_cast<int32_t>(doubled))) {
-            sample_error();
-            return;
-        }
+        if (doubled > INT32_MAX) return sample_fail();
+        if (!reallocate(sample, static_cast<int32_t>(doubled))) return sample_fail();
     }
     int32_t* d = sample->data;
-    memmove(d + position + 1, d + position,
-            static_cast<size_t>(sample->length - position) * sample_element_size);
+    memmove(d + position + 1, d + position, sample_bytes(sample->length - position));
     d[position] = value;
     sample->length += 1;
 }
 
 void sample_remove(Sample* sample, int32_t index) {
-    if (!usable(sample) || index < 0 || index >= sample->length) {
-        sample_error();
-        return;
-    }
+    if (!sample_usable(sample)) return sample_fail();
+    if (index < 0 || index >= sample->length) return sample_fail();
     int32_t* d = sample->data;
-    memmove(d + index, d + index + 1,
-            static_cast<size_t>(sample->length - index - 1) * sample_element_size);
+    memmove(d + index, d + index + 1, sample_bytes(sample->length - index - 1));
     sample->length -= 1;
 }
 
 int32_t sample_equal(const Sample* a, const Sample* b) {
-    if (!usable(a) || !usable(b)) {
-        sample_error();
-        return 0;
-    }
+    if (!sample_usable(a)) return sample_fail(0);
+    if (!sample_usable(b)) return sample_fail(0);
     if (a->length != b->length) return 0;
     if (a->length == 0) return 1;
-    return memcmp(a->data, b->data, static_cast<size_t>(a->length) * sample_element_size) == 0 ? 1
-                                                                                               : 0;
+    return memcmp(a->data, b->data, sample_bytes(a->length)) == 0 ? 1 : 0;
 }
 
 Sample* sample_copy(const Sample* sample) {
-    if (!usable(sample)) {
-        sample_error();
-        return nullptr;
-    }
-    Sample* copy = sample_new();
-    if (!copy || !copy->data || (sample->length > 0 && !reallocate(copy, sample->length))) {
-        sample_free(&copy);
-        sample_error();
-        return nullptr;
-    }
-    if (sample->length > 0)
-        memcpy(copy->data, sample->data, static_cast<size_t>(sample->length) * sample_element_size);
+    if (!sample_usable(sample)) return sample_fail(nullptr);
+    Sample* copy = sample_new_empty(sample->length);
+    if (!copy) return sample_fail(nullptr);
+    if (sample->length > 0) memcpy(copy->data, sample->data, sample_bytes(sample->length));
     copy->length = sample->length;
     return copy;
 }
 
 void sample_move(const Sample* source, Sample* destination, int32_t count, int32_t from,
                  int32_t to) {
-    if (!usable(source) || !usable(destination) || count <= 0 || from < 0 || to < 0 ||
-        int64_t{from} + count > source->length || int64_t{to} + count > destination->length) {
-        sample_error();
-        return;
-    }
+    if (!sample_usable(source)) return sample_fail();
+    if (!sample_usable(destination)) return sample_fail();
+    if (count <= 0) return sample_fail();
+    if (from < 0) return sample_fail();
+    if (to < 0) return sample_fail();
+    if (int64_t{from} + count > source->length) return sample_fail();
+    if (int64_t{to} + count > destination->length) return sample_fail();
     // memmove copies as through a temporary buffer, so overlap either way is safe.
-    memmove(destination->data + to, source->data + from,
-            static_cast<size_t>(count) * sample_element_size);
+    memmove(destination->data + to, source->data + from, sample_bytes(count));
 }
 
 void sample_reverse(Sample* sample) {
-    if (!usable(sample) || sample->length < 2) {
-        sample_error();
-        return;
-    }
-    for (int32_t i = 0, j = sample->length - 1; i < j; ++i, --j) {
-        const int32_t t = sample->data[i];
-        sample->data[i] = sample->data[j];
-        sample->data[j] = t;
-    }
+    if (!sample_usable(sample)) return sample_fail();
+    if (sample->length < 2) return sample_fail();
+    std::reverse(sample->data, sample->data + sample->length);
 }

@@ -4,12 +4,9 @@
 
 #include <algorithm>
 
-namespace {
+#include "audio/sample_internal.h"
 
-// True when the record has values that can be read.
-bool usable(const Sample* sample) {
-    return sample && sample->data && sample->length >= 0 && sample->length <= sample->capacity;
-}
+namespace {
 
 // a + b and a * b modulo 2^32: computed unsigned, so no signed overflow.
 int32_t wrap_add(int32_t a, int32_t b) {
@@ -25,10 +22,8 @@ int32_t wrap_sub(int32_t a, int32_t b) {
 // Applies f(target value, source value) over the indices both samples have.
 template <typename F>
 void combine(Sample* target, const Sample* source, F f) {
-    if (!usable(target) || !usable(source)) {
-        sample_error();
-        return;
-    }
+    if (!sample_usable(target)) return sample_fail();
+    if (!sample_usable(source)) return sample_fail();
     const int32_t n = std::min(target->length, source->length);
     for (int32_t i = 0; i < n; ++i)
         target->data[i] = f(target->data[i], source->data[i]);
@@ -63,19 +58,14 @@ void sample_multiply(Sample* target, const Sample* source) {
 }
 
 void sample_scale(Sample* sample, int32_t factor) {
-    if (!usable(sample)) {
-        sample_error();
-        return;
-    }
+    if (!sample_usable(sample)) return sample_fail();
     for (int32_t i = 0; i < sample->length; ++i)
         sample->data[i] = wrap_mul(sample->data[i], factor);
 }
 
 void sample_shift_left(Sample* sample, int32_t n) {
-    if (!usable(sample) || n > 32) {
-        sample_error();
-        return;
-    }
+    if (!sample_usable(sample)) return sample_fail();
+    if (n > 32) return sample_fail();
     // Counts are taken modulo 32 (32 leaves the values, -1 shifts by 31).
     const uint32_t k = static_cast<uint32_t>(n) & 31u;
     for (int32_t i = 0; i < sample->length; ++i)
@@ -83,20 +73,16 @@ void sample_shift_left(Sample* sample, int32_t n) {
 }
 
 void sample_shift_right(Sample* sample, int32_t n) {
-    if (!usable(sample) || n > 32) {
-        sample_error();
-        return;
-    }
+    if (!sample_usable(sample)) return sample_fail();
+    if (n > 32) return sample_fail();
     const uint32_t k = static_cast<uint32_t>(n) & 31u;
     for (int32_t i = 0; i < sample->length; ++i)
         sample->data[i] >>= k;
 }
 
 void sample_rescale(Sample* sample, int32_t lo, int32_t hi) {
-    if (!usable(sample) || sample->length < 1) {
-        sample_error();
-        return;
-    }
+    if (!sample_usable(sample)) return sample_fail();
+    if (sample->length < 1) return sample_fail();
     const int32_t min = sample_min(sample);
     const int32_t max = sample_max(sample);
     const int32_t offset = wrap_sub(lo, min);
@@ -117,19 +103,15 @@ void sample_rescale(Sample* sample, int32_t lo, int32_t hi) {
 }
 
 int32_t sample_count_matches(const Sample* a, const Sample* b, int32_t offset) {
-    if (!usable(a) || !usable(b)) {
-        sample_error();
-        return 0;
-    }
+    if (!sample_usable(a)) return sample_fail(0);
+    if (!sample_usable(b)) return sample_fail(0);
     if (!overlaps(a, b, offset)) return 0;
     return matches(a, b, offset);
 }
 
 int32_t sample_best_offset(const Sample* a, const Sample* b) {
-    if (!usable(a) || !usable(b)) {
-        sample_error();
-        return 0;
-    }
+    if (!sample_usable(a)) return sample_fail(0);
+    if (!sample_usable(b)) return sample_fail(0);
     int32_t best = -b->length;
     int32_t best_count = 0;
     for (int32_t offset = 1 - b->length; offset < a->length; ++offset) {

@@ -6,17 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "audio/sample_internal.h"
+#include "container/common.h"
+
 namespace {
-
-// True when the record has values that can be read.
-bool usable(const Sample* sample) {
-    return sample && sample->data && sample->length >= 0 && sample->length <= sample->capacity;
-}
-
-// Bytes taken by n values.
-size_t value_bytes(int32_t n) {
-    return static_cast<size_t>(n) * sample_element_size;
-}
 
 // Fills out[0 .. n-1] from in[0 .. l-1], n > l >= 1: each input repeated about n / l times.
 void stretch_up(const int32_t* in, int32_t l, int32_t* out, int32_t n) {
@@ -54,27 +47,22 @@ void stretch_down(const int32_t* in, int32_t l, int32_t* out, int32_t n) {
 void rotate_right(Sample* sample, int32_t r) {
     int32_t* d = sample->data;
     std::rotate(d, d + (sample->length - r), d + sample->length);
-    memset(d + sample->length, 0, value_bytes(sample->capacity - sample->length));
+    memset(d + sample->length, 0, sample_bytes(sample->capacity - sample->length));
 }
 
 // The rotation amount n reduced to 0 .. length-1 (length >= 1).
 int32_t reduce(int32_t n, int32_t length) {
-    const int32_t r = n % length;
-    return r < 0 ? r + length : r;
+    return static_cast<int32_t>(common::floor_mod(n, length));
 }
 
 }  // namespace
 
 void sample_stretch(Sample* sample, int32_t n) {
-    if (!usable(sample) || n < 1 || n == sample->length) {
-        sample_error();
-        return;
-    }
+    if (!sample_usable(sample)) return sample_fail();
+    if (n < 1) return sample_fail();
+    if (n == sample->length) return sample_fail();
     int32_t* out = static_cast<int32_t*>(calloc(static_cast<size_t>(n), sample_element_size));
-    if (!out) {
-        sample_error();
-        return;
-    }
+    if (!out) return sample_fail();
     const int32_t l = sample->length;
     // An empty sample has nothing to repeat: it stretches to n zero values.
     if (l > 0 && n > l) stretch_up(sample->data, l, out, n);
@@ -86,49 +74,36 @@ void sample_stretch(Sample* sample, int32_t n) {
 }
 
 void sample_rotate_right(Sample* sample, int32_t n) {
-    if (!usable(sample)) {
-        sample_error();
-        return;
-    }
+    if (!sample_usable(sample)) return sample_fail();
     if (sample->length == 0) return;  // nothing to rotate
     rotate_right(sample, reduce(n, sample->length));
 }
 
 void sample_rotate_left(Sample* sample, int32_t n) {
-    if (!usable(sample)) {
-        sample_error();
-        return;
-    }
+    if (!sample_usable(sample)) return sample_fail();
     if (sample->length == 0) return;
     const int32_t r = reduce(n, sample->length);
     rotate_right(sample, r == 0 ? 0 : sample->length - r);
 }
 
 void sample_insert_sample(Sample* target, const Sample* source, int32_t position) {
+    if (!sample_usable(target)) return sample_fail();
+    if (!sample_usable(source)) return sample_fail();
     // A position outside 0 .. length is refused: there is no place to insert at.
-    if (!usable(target) || !usable(source) || position < 0 || position > target->length) {
-        sample_error();
-        return;
-    }
+    if (position < 0 || position > target->length) return sample_fail();
     const int32_t old = target->length;
     const int32_t m = source->length;
     const int64_t total = int64_t{old} + m;
-    if (total > INT32_MAX) {
-        sample_error();
-        return;
-    }
+    if (total > INT32_MAX) return sample_fail();
     if (total > 0) {
         sample_set_capacity(target, static_cast<int32_t>(total));
-        if (target->capacity != total) {
-            sample_error();
-            return;
-        }
+        if (target->capacity != total) return sample_fail();
     }
     target->length = static_cast<int32_t>(total);
     int32_t* d = target->data;
-    memmove(d + position + m, d + position, value_bytes(old - position));
+    memmove(d + position + m, d + position, sample_bytes(old - position));
     if (source != target) {
-        if (m > 0) memcpy(d + position, source->data, value_bytes(m));
+        if (m > 0) memcpy(d + position, source->data, sample_bytes(m));
         return;
     }
     // Inserting a sample into itself inserts its values as they were before
@@ -139,28 +114,14 @@ void sample_insert_sample(Sample* target, const Sample* source, int32_t position
 }
 
 Sample* sample_slice(const Sample* sample, int32_t from, int32_t to) {
-    if (!usable(sample) || from > to) {
-        sample_error();
-        return nullptr;
-    }
+    if (!sample_usable(sample)) return sample_fail(nullptr);
+    if (from > to) return sample_fail(nullptr);
     if (from < 0) from = 0;
     if (to > sample->length) to = sample->length;
-    const int32_t count = to - from;
-    Sample* slice = sample_new();
-    if (!slice || !slice->data) {
-        sample_free(&slice);
-        sample_error();
-        return nullptr;
-    }
-    if (count > 0) {
-        sample_set_capacity(slice, count);
-        if (slice->capacity != count) {
-            sample_free(&slice);
-            sample_error();
-            return nullptr;
-        }
-        memcpy(slice->data, sample->data + from, value_bytes(count));
-        slice->length = count;
-    }
+    const int32_t count = std::max(to - from, 0);
+    Sample* slice = sample_new_empty(count);
+    if (!slice) return sample_fail(nullptr);
+    if (count > 0) memcpy(slice->data, sample->data + from, sample_bytes(count));
+    slice->length = count;
     return slice;
 }

@@ -2,46 +2,29 @@
 // (sign extension, text length, case-blind word match).
 #include "audio/sample.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
 
+#include "audio/sample_internal.h"
+#include "container/common.h"
+
 namespace {
 
-// True when the record has values that can be read.
-bool usable(const Sample* sample) {
-    return sample && sample->data && sample->length >= 0 && sample->length <= sample->capacity;
-}
-
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
+using common::is_digit;
+using common::Overflow;
 
 // Longest decimal form of a value, "-2147483648", plus its newline.
 constexpr size_t max_value_chars = 12;
 
-// Reads a run of digits at *p as a count, saturating at INT32_MAX; *p ends
-// after the run.
-int32_t read_count(const char** p) {
-    int64_t n = 0;
-    const char* s = *p;
-    for (; is_digit(*s); ++s) {
-        n = n * 10 + (*s - '0');
-        if (n > INT32_MAX) n = INT32_MAX;
-    }
-    *p = s;
-    return static_cast<int32_t>(n);
-}
-
-// Reads a run of digits at *p as value * 10 + digit, wrapping modulo 2^32;
-// *p ends after the run.
-uint32_t read_number(const char** p) {
+// Reads the run of digits at *p by the overflow rule; *p ends after the run.
+uint32_t read_run(const char** p, Overflow overflow) {
+    common::TextReader in{*p};
     uint32_t n = 0;
-    const char* s = *p;
-    for (; is_digit(*s); ++s)
-        n = n * 10u + static_cast<uint32_t>(*s - '0');
-    *p = s;
+    common::read_decimal(in, overflow, n);
+    *p = in.at;
     return n;
 }
 
@@ -50,11 +33,12 @@ uint32_t read_number(const char** p) {
 int32_t read_values(const char* s, int32_t* values, int32_t count) {
     int32_t n = 0;
     while (n < count && *s) {
+        // Each value wraps modulo 2^32, as value * 10 + digit does unsigned.
         if (is_digit(*s)) {
-            values[n++] = static_cast<int32_t>(read_number(&s));
+            values[n++] = static_cast<int32_t>(read_run(&s, Overflow::wrap));
         } else if (*s == '-' && is_digit(s[1])) {
             ++s;
-            values[n++] = static_cast<int32_t>(0u - read_number(&s));
+            values[n++] = static_cast<int32_t>(0u - read_run(&s, Overflow::wrap));
         } else if (*s == '-') {
             values[n++] = 0;  // a lone minus stands for one zero value
             ++s;
@@ -65,27 +49,22 @@ int32_t read_values(const char* s, int32_t* values, int32_t count) {
     return n;
 }
 
-// Clamps v to lo .. hi.
-int32_t clamp(int32_t v, int32_t lo, int32_t hi) {
-    return v < lo ? lo : (v > hi ? hi : v);
-}
-
 // The bytes of one value at the given depth and order; returns their count.
 int encode(int32_t v, int32_t depth, char order, uint8_t* out) {
     const bool big = order == 'b';
     if (depth == 8) {
-        out[0] = static_cast<uint8_t>(clamp(v, -128, 127));
+        out[0] = static_cast<uint8_t>(std::clamp(v, -128, 127));
         return 1;
     }
     int bytes = 2;
     if (depth == 24) {
-        v = clamp(v, -8388608, 8388607);
+        v = std::clamp(v, -8388608, 8388607);
         bytes = 3;
     } else if (depth == 32) {
         if (v == INT32_MIN) v = -INT32_MAX;
         bytes = 4;
     } else {
-        v = clamp(v, -32768, 32767);
+        v = std::clamp(v, -32768, 32767);
     }
     const uint32_t u = static_cast<uint32_t>(v);
     for (int i = 0; i < bytes; ++i) {
@@ -106,26 +85,17 @@ bool grow(Sample* sample) {
 }  // namespace
 
 char* sample_to_text(const Sample* sample) {
-    if (!usable(sample)) {
-        sample_error();
-        return nullptr;
-    }
+    if (!sample_usable(sample)) return sample_fail(nullptr);
     if (sample->length == 0) {
         char* empty = static_cast<char*>(malloc(sizeof("SAMPLE{}\n")));
-        if (!empty) {
-            sample_error();
-            return nullptr;
-        }
+        if (!empty) return sample_fail(nullptr);
         memcpy(empty, "SAMPLE{}\n", sizeof("SAMPLE{}\n"));
         return empty;
     }
     // Header, count, values, trailer and the zero byte.
     const size_t size = (static_cast<size_t>(sample->length) + 1) * max_value_chars + 16;
     char* text = static_cast<char*>(malloc(size));
-    if (!text) {
-        sample_error();
-        return nullptr;
-    }
+    if (!text) return sample_fail(nullptr);
     char* p = text;
     char* const end = text + size;
     memcpy(p, "SAMPLE{", 7);
@@ -147,52 +117,32 @@ char* sample_to_text(const Sample* sample) {
 // skipped. A text without "SAMPLE{" or one that ends before the count gives
 // null; a text with fewer numbers than its count gives the values it holds.
 Sample* sample_from_text(const char* text) {
-    if (!text) {
-        sample_error();
-        return nullptr;
-    }
-    const char* s = strstr(text, "SAMPLE");
-    if (s) s = strchr(s + 6, '{');
-    if (!s) {
-        sample_error();
-        return nullptr;
-    }
+    if (!text) return sample_fail(nullptr);
+    const char* magic = strstr(text, "SAMPLE");
+    if (!magic) return sample_fail(nullptr);
+    const char* s = strchr(magic + 6, '{');
+    if (!s) return sample_fail(nullptr);
     ++s;
     while (*s && *s != '}' && !is_digit(*s))
         ++s;
-    if (!*s) {
-        sample_error();
-        return nullptr;
-    }
-    const int32_t count = *s == '}' ? 0 : read_count(&s);
-    Sample* sample = sample_new();
-    if (!sample || !sample->data) {
-        sample_free(&sample);
-        sample_error();
-        return nullptr;
-    }
-    if (count == 0) return sample;
+    if (!*s) return sample_fail(nullptr);
+    // The count saturates at INT32_MAX.
+    const int32_t count = *s == '}' ? 0 : static_cast<int32_t>(read_run(&s, Overflow::cap));
     // Every value takes at least one character, so a text can hold no more
     // values than it has characters left: a huge count in a short text must
     // not reserve memory for values that cannot be there.
     const size_t left = strlen(s);
     const int32_t room = left < static_cast<size_t>(count) ? static_cast<int32_t>(left) : count;
-    if (room == 0) return sample;
-    sample_set_capacity(sample, room);
-    if (sample->capacity != room) {
-        sample_free(&sample);
-        sample_error();
-        return nullptr;
-    }
+    Sample* sample = sample_new_empty(room);
+    if (!sample) return sample_fail(nullptr);
     sample->length = read_values(s, sample->data, room);
     return sample;
 }
 
 void sample_write_raw(const Sample* sample, FILE* stream, int32_t depth, char order) {
-    if (!stream || !usable(sample) || sample->length == 0) {
-        sample_error();
-        return;
-    }
+    if (!stream) return sample_fail();
+    if (!sample_usable(sample)) return sample_fail();
+    if (sample->length == 0) return sample_fail();
     uint8_t buffer[4096];
     size_t used = 0;
     for (int32_t i = 0; i < sample->length; ++i) {
@@ -206,18 +156,12 @@ void sample_write_raw(const Sample* sample, FILE* stream, int32_t depth, char or
 }
 
 Sample* sample_read_raw(FILE* stream, int32_t depth, char order, char sign) {
-    if (!stream || (depth != 8 && depth != 16) || (order != 'b' && order != 'l') ||
-        (sign != 's' && sign != 'u')) {
-        sample_error();
-        return nullptr;
-    }
-    Sample* sample = sample_new();
-    if (sample) sample_set_capacity(sample, 1024);
-    if (!sample || sample->capacity != 1024) {
-        sample_free(&sample);
-        sample_error();
-        return nullptr;
-    }
+    if (!stream) return sample_fail(nullptr);
+    if (depth != 8 && depth != 16) return sample_fail(nullptr);
+    if (order != 'b' && order != 'l') return sample_fail(nullptr);
+    if (sign != 's' && sign != 'u') return sample_fail(nullptr);
+    Sample* sample = sample_new_empty(1024);
+    if (!sample) return sample_fail(nullptr);
     const int32_t bias = sign == 'u' ? 32768 : 0;
     const size_t width = depth == 8 ? 1 : 2;
     uint8_t buffer[4096];
@@ -236,10 +180,9 @@ Sample* sample_read_raw(FILE* stream, int32_t depth, char order, char sign) {
             } else {
                 raw = 256 * buffer[i] + buffer[i + 1];
             }
-            if (sample->length == sample->capacity && !grow(sample)) {
+            if (sample->length == sample->capacity) {
                 // No room for more: keep what has been read.
-                sample_error();
-                return sample;
+                if (!grow(sample)) return sample_fail(sample);
             }
             sample->data[sample->length++] = raw - bias;
         }
@@ -250,10 +193,7 @@ Sample* sample_read_raw(FILE* stream, int32_t depth, char order, char sign) {
 }
 
 int32_t sample_sign_extend(int32_t word, int32_t n) {
-    if (n < 1 || n > 32) {
-        sample_error();
-        return word;
-    }
+    if (n < 1 || n > 32) return sample_fail(word);
     if (n == 32) return word;
     const uint32_t u = static_cast<uint32_t>(word);
     const uint32_t high = ~0u << n;  // bit positions n and up
@@ -262,19 +202,15 @@ int32_t sample_sign_extend(int32_t word, int32_t n) {
 }
 
 int32_t sample_text_length(const char* text) {
-    if (!text) {
-        sample_error();
-        return -1;
-    }
+    if (!text) return sample_fail(-1);
     const size_t n = strlen(text);
     return n > INT32_MAX ? INT32_MAX : static_cast<int32_t>(n);
 }
 
 int32_t sample_text_matches_at(const char* text, const char* word, int32_t position) {
-    if (!text || !word || position < 0) {
-        sample_error();
-        return 0;
-    }
+    if (!text) return sample_fail(0);
+    if (!word) return sample_fail(0);
+    if (position < 0) return sample_fail(0);
     const size_t length = strlen(word);
     const size_t needed = static_cast<size_t>(position) + length;
     if (strnlen(text, needed) < needed) return 0;

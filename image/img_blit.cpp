@@ -3,7 +3,9 @@
 // and the row and column copies that wrap round for scrolling effects.
 #include <cstdint>
 
+#include "container/common.h"
 #include "image/img.h"
+#include "image/img_internal.h"
 
 namespace {
 
@@ -41,15 +43,6 @@ struct Or {
     static uint32_t apply(uint32_t d, uint32_t s) { return d | s; }
 };
 
-// Both images and both buffers present; otherwise reports.
-bool both_present(const Image* source, const Image* destination) {
-    if (!source || !destination || !source->pixels || !destination->pixels) {
-        img_error();
-        return false;
-    }
-    return true;
-}
-
 // Address of pixel (x, y) of an image; the caller has checked the bounds.
 inline uint32_t* at(Image* image, int64_t x, int64_t y) {
     return image->pixels + y * image->width + x;
@@ -73,7 +66,7 @@ inline void combine_run(uint32_t* d, const uint32_t* s, int64_t n) {
 template <typename Rule>
 void blit_clipped(const Image* source, Image* destination, int64_t sx, int64_t sy, int64_t dx,
                   int64_t dy, int64_t w, int64_t h) {
-    if (!both_present(source, destination)) return;
+    if (!img_both_present(source, destination)) return img_fail();
     const int64_t sw = source->width, sh = source->height;
     const int64_t dw = destination->width, dh = destination->height;
     if (dx >= dw || dx + w <= 0 || dy >= dh || dy + h <= 0) return;
@@ -95,7 +88,7 @@ void blit_clipped(const Image* source, Image* destination, int64_t sx, int64_t s
 // to the destination, visiting from the bottom row up and right to left.
 template <typename Rule>
 void place_whole(const Image* source, Image* destination, int64_t x, int64_t y) {
-    if (!both_present(source, destination)) return;
+    if (!img_both_present(source, destination)) return img_fail();
     const int64_t sw = source->width, sh = source->height;
     const int64_t dw = destination->width, dh = destination->height;
     if (x + sw <= 0 || y + sh <= 0 || x >= dw || y >= dh) return;
@@ -120,30 +113,19 @@ bool has_column(const Image* image, int32_t column) {
     return column >= 0 && column < image->width;
 }
 
-// offset brought into 0 .. size - 1 (size >= 1).
-int64_t wrap(int64_t offset, int64_t size) {
-    const int64_t m = offset % size;
-    return m < 0 ? m + size : m;
-}
-
 // Combines the first min(widths) pixels of a source row into a destination
 // row, starting at column offset and wrapping round at the right edge.
 template <typename Rule>
 void row_wrap(const Image* source, Image* destination, int32_t source_row, int32_t destination_row,
               int32_t offset) {
-    if (!both_present(source, destination)) return;
-    if (!has_row(source, source_row) || !has_row(destination, destination_row)) {
-        img_error();
-        return;
-    }
+    if (!img_both_present(source, destination)) return img_fail();
+    if (!has_row(source, source_row)) return img_fail();
+    if (!has_row(destination, destination_row)) return img_fail();
     const int64_t dw = destination->width;
-    if (dw < 1) {
-        img_error();  // no column to wrap round to
-        return;
-    }
+    if (dw < 1) return img_fail();  // no column to wrap round to
     const int64_t n = source->width < dw ? source->width : dw;
     if (n <= 0) return;
-    const int64_t m = wrap(offset, dw);
+    const int64_t m = common::floor_mod(offset, dw);
     const uint32_t* s = at(source, 0, source_row);
     uint32_t* d = at(destination, 0, destination_row);
     const int64_t first = n < dw - m ? n : dw - m;  // from column m to the right edge
@@ -175,11 +157,10 @@ void img_blit_add_saturate(const Image* source, Image* destination, int32_t sx, 
 
 void img_blit_spread(const Image* source, Image* destination, int32_t sx, int32_t sy, int32_t dx,
                      int32_t dy, int32_t w, int32_t h, int32_t zx, int32_t zy) {
-    if (!both_present(source, destination)) return;
-    if (zx < 1 || zy < 1) {
-        img_error();  // cells of no size would pile every pixel on one spot
-        return;
-    }
+    if (!img_both_present(source, destination)) return img_fail();
+    // Cells of no size would pile every pixel on one spot.
+    if (zx < 1) return img_fail();
+    if (zy < 1) return img_fail();
     const int64_t sw = source->width, sh = source->height;
     const int64_t dw = destination->width, dh = destination->height;
     // Only source pixels inside the source own a cell, which bounds both loops
@@ -207,20 +188,15 @@ void img_blend_at(const Image* source, Image* destination, int32_t x, int32_t y)
 }
 
 void img_add_at(const Image* source, Image* destination) {
-    if (!source) {
-        img_error();
-        return;
-    }
+    if (!source) return img_fail();
     place_whole<Add>(source, destination, source->x, source->y);
 }
 
 void img_copy_row(const Image* source, Image* destination, int32_t source_row,
                   int32_t destination_row) {
-    if (!both_present(source, destination)) return;
-    if (!has_row(source, source_row) || !has_row(destination, destination_row)) {
-        img_error();
-        return;
-    }
+    if (!img_both_present(source, destination)) return img_fail();
+    if (!has_row(source, source_row)) return img_fail();
+    if (!has_row(destination, destination_row)) return img_fail();
     const int64_t n = source->width < destination->width ? source->width : destination->width;
     if (n <= 0) return;
     combine_run<Copy>(at(destination, 0, destination_row), at(source, 0, source_row), n);
@@ -238,18 +214,13 @@ void img_or_row_wrap(const Image* source, Image* destination, int32_t source_row
 
 void img_copy_column_wrap(const Image* source, Image* destination, int32_t source_column,
                           int32_t destination_column, int32_t offset) {
-    if (!both_present(source, destination)) return;
-    if (!has_column(source, source_column) || !has_column(destination, destination_column)) {
-        img_error();
-        return;
-    }
+    if (!img_both_present(source, destination)) return img_fail();
+    if (!has_column(source, source_column)) return img_fail();
+    if (!has_column(destination, destination_column)) return img_fail();
     const int64_t dh = destination->height;
-    if (dh < 1) {
-        img_error();  // no row to wrap round to
-        return;
-    }
+    if (dh < 1) return img_fail();  // no row to wrap round to
     const int64_t n = source->height < dh ? source->height : dh;
-    const int64_t m = wrap(offset, dh);
+    const int64_t m = common::floor_mod(offset, dh);
     for (int64_t r = 0; r < n; ++r) {
         const uint32_t s = *at(source, source_column, r);
         if (s == 0) continue;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "image/img.h"
+#include "image/img_internal.h"
 
 namespace {
 
@@ -15,9 +16,11 @@ int64_t magnitude(int64_t v) {
 
 // True when the w x h rectangle at (x, y) lies wholly inside a present image.
 bool rectangle_inside(const Image* image, int32_t x, int32_t y, int32_t w, int32_t h) {
-    if (!image || !image->pixels) return false;
-    if (x < 0 || x >= image->width || y < 0 || y >= image->height) return false;
-    if (w < 1 || h < 1) return false;
+    if (!image) return false;
+    if (!image->pixels) return false;
+    if (!img_inside(image, x, y)) return false;
+    if (w < 1) return false;
+    if (h < 1) return false;
     return static_cast<int64_t>(x) + w <= image->width &&
            static_cast<int64_t>(y) + h <= image->height;
 }
@@ -31,7 +34,7 @@ void span(Image* image, int64_t x0, int64_t x1, int64_t y, uint32_t colour) {
 
 // Sets pixel (x, y) when it lies inside the image.
 void plot(Image* image, int64_t x, int64_t y, uint32_t colour) {
-    if (x < 0 || x >= image->width || y < 0 || y >= image->height) return;
+    if (!img_inside(image, x, y)) return;
     image->pixels[y * image->width + x] = colour;
 }
 
@@ -94,10 +97,7 @@ int32_t* img_line_runs(int32_t a, int32_t b) {
 }
 
 void img_draw_frame(Image* image, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour) {
-    if (!rectangle_inside(image, x, y, w, h)) {
-        img_error();
-        return;
-    }
+    if (!rectangle_inside(image, x, y, w, h)) return img_fail();
     const int64_t right = static_cast<int64_t>(x) + w - 1;
     const int64_t bottom = static_cast<int64_t>(y) + h - 1;
     span(image, x, right + 1, y, colour);
@@ -109,20 +109,16 @@ void img_draw_frame(Image* image, int32_t x, int32_t y, int32_t w, int32_t h, ui
 }
 
 void img_fill_rect(Image* image, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour) {
-    if (!rectangle_inside(image, x, y, w, h)) {
-        img_error();
-        return;
-    }
+    if (!rectangle_inside(image, x, y, w, h)) return img_fail();
     for (int64_t r = y; r < static_cast<int64_t>(y) + h; ++r)
         span(image, x, static_cast<int64_t>(x) + w, r, colour);
 }
 
 void img_circle(Image* image, int32_t cx, int32_t cy, int32_t r, uint32_t colour) {
-    if (!image || !image->pixels || cx < 0 || cx >= image->width || cy < 0 || cy >= image->height ||
-        r < 1) {
-        img_error();
-        return;
-    }
+    if (!image) return img_fail();
+    if (!image->pixels) return img_fail();
+    if (!img_inside(image, cx, cy)) return img_fail();
+    if (r < 1) return img_fail();
     const SineTable& t = img_sine_table;
     const int32_t quarter = t.count / 4;
     for (int32_t i = 0; i < quarter; ++i) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "image/img.h"
+#include "image/img_internal.h"
 
 namespace {
 
@@ -31,19 +32,20 @@ void scale_row(uint32_t* out, const uint32_t* in, int64_t sw, int64_t dw, const 
 }  // namespace
 
 void img_scale(const Image* source, Image* destination) {
-    if (!source || !destination || !source->pixels || !destination->pixels) {
-        img_error();
-        return;
-    }
+    if (!img_both_present(source, destination)) return img_fail();
     const int64_t sw = source->width, sh = source->height;
     const int64_t dw = destination->width, dh = destination->height;
     // NOTE: a negative source size is refused as well: there is no source
     // pixel to read for it.
-    if (dw < 0 || dh < 0 || sw < 0 || sh < 0) {
-        img_error();
-        return;
-    }
-    if (dw == 0 || dh == 0 || sw == 0 || sh == 0) return;  // nothing to write or to read
+    if (dw < 0) return img_fail();
+    if (dh < 0) return img_fail();
+    if (sw < 0) return img_fail();
+    if (sh < 0) return img_fail();
+    // Nothing to write or to read.
+    if (dw == 0) return;
+    if (dh == 0) return;
+    if (sw == 0) return;
+    if (sh == 0) return;
     int32_t* columns = img_line_runs(source->width, destination->width);
     int32_t* rows = img_line_runs(source->height, destination->height);
     if (columns && rows) {
@@ -77,25 +79,20 @@ void img_scale(const Image* source, Image* destination) {
 }
 
 Image* img_rotate(const Image* source, int32_t angle) {
-    if (!source || !source->pixels || source->width < 0 || source->height < 0) {
-        img_error();
-        return nullptr;
-    }
+    if (!source) return img_fail(nullptr);
+    if (!source->pixels) return img_fail(nullptr);
+    if (source->width < 0) return img_fail(nullptr);
+    if (source->height < 0) return img_fail(nullptr);
     const int64_t w = source->width, h = source->height;
     // About sqrt(2) times each side, so the source fits at any angle.
     const int64_t nw = (92667 * w) >> 16;
     const int64_t nh = (92667 * h) >> 16;
-    if (nw > INT32_MAX || nh > INT32_MAX || nw * nh > INT32_MAX) {
-        img_error();  // larger than an Image can be
-        return nullptr;
-    }
-    Image* image = img_new();
-    if (!image) return nullptr;
-    img_resize(image, static_cast<int32_t>(nw), static_cast<int32_t>(nh));
-    if (image->width != nw || image->height != nh) {
-        img_free(&image);  // the resize has reported
-        return nullptr;
-    }
+    // Larger than an Image can be: img_new_sized refuses more than 2^31 - 1
+    // pixels, but each side must fit its 32-bit field first.
+    if (nw > INT32_MAX) return img_fail(nullptr);
+    if (nh > INT32_MAX) return img_fail(nullptr);
+    Image* image = img_new_sized(static_cast<int32_t>(nw), static_cast<int32_t>(nh));
+    if (!image) return nullptr;  // img_new_sized has reported
     const SineTable& t = img_sine_table;
     // -angle and -angle - 256 modulo 1024, in unsigned arithmetic so that no
     // angle overflows; 2^32 is a multiple of 1024.

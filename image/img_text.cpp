@@ -6,15 +6,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "container/common.h"
 #include "image/img.h"
+#include "image/img_internal.h"
 
 namespace {
 
-// Number of pixels of a present image (0 for a negative product).
-int64_t pixel_count(const Image* image) {
-    const int64_t n = static_cast<int64_t>(image->width) * image->height;
-    return n > 0 ? n : 0;
-}
+using common::Overflow;
+using common::read_decimal;
+using common::TextReader;
 
 // Writes v (0 to 255) right-aligned in three characters, as "%3d" does.
 char* put3(char* out, uint32_t v) {
@@ -24,59 +24,15 @@ char* put3(char* out, uint32_t v) {
     return out + 3;
 }
 
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// Reads the run of digits at text[pos] (0 when there is none) and moves pos
-// past it. False when the value does not fit a signed 32-bit word.
-bool read_run(const char* text, size_t& pos, int64_t& value) {
-    value = 0;
-    while (is_digit(text[pos])) {
-        value = value * 10 + (text[pos] - '0');
-        if (value > INT32_MAX) return false;
-        ++pos;
-    }
-    return true;
-}
-
-// Skips one byte unless the text has ended there; false when it has.
-bool skip_one(const char* text, size_t& pos) {
-    if (text[pos] == '\0') return false;
-    ++pos;
-    return true;
-}
-
-// The next pixel value: non-digits passed over, then a run of digits. False
-// when the text ends first or the value overflows.
-bool next_value(const char* text, size_t& pos, uint32_t& out) {
-    while (text[pos] != '\0' && !is_digit(text[pos]))
-        ++pos;
-    if (text[pos] == '\0') return false;
-    int64_t value = 0;
-    if (!read_run(text, pos, value)) return false;
-    out = static_cast<uint32_t>(value);
-    return true;
-}
-
-}  // namespace
-
-int32_t img_save_ppm(const Image* image, const char* path) {
-    if (!image || !image->pixels || !path || image->width == 0 || image->height == 0) {
-        img_error();
-        return 0;
-    }
-    FILE* file = fopen(path, "w");
-    if (!file) {
-        img_error();
-        return 0;
-    }
-    bool ok = fprintf(file, "P6\n%d %d\n255\n", image->width, image->height) > 0;
-    // Rows are turned into bytes in a small buffer and written a row at a time.
+// Writes the P6 header and the pixels' bytes, a row at a time through a small
+// buffer; false when a write fails or no buffer can be had.
+bool write_ppm(FILE* file, const Image* image) {
+    if (fprintf(file, "P6\n%d %d\n255\n", image->width, image->height) <= 0) return false;
     const int64_t width = image->width > 0 ? image->width : 0;
-    const int64_t rows = pixel_count(image) > 0 ? image->height : 0;
+    const int64_t rows = img_pixel_count(image) > 0 ? image->height : 0;
     uint8_t* row = static_cast<uint8_t*>(malloc(static_cast<size_t>(width) * 3 + 1));
-    ok = ok && row;
+    if (!row) return false;
+    bool ok = true;
     for (int64_t y = 0; ok && y < rows; ++y) {
         const uint32_t* p = image->pixels + y * width;
         for (int64_t x = 0; x < width; ++x) {
@@ -87,28 +43,51 @@ int32_t img_save_ppm(const Image* image, const char* path) {
         ok = fwrite(row, 3, static_cast<size_t>(width), file) == static_cast<size_t>(width);
     }
     free(row);
+    return ok;
+}
+
+// A malloc'ed copy of text, or null.
+char* copy_text(const char* text) {
+    const size_t size = strlen(text) + 1;
+    char* copy = static_cast<char*>(malloc(size));
+    if (copy) memcpy(copy, text, size);
+    return copy;
+}
+
+// Reads a number of the header line and the one byte after it; false when the
+// number does not fit a signed 32-bit word or the text ends before that byte.
+bool header_number(TextReader& in, uint32_t& value) {
+    if (!read_decimal(in, Overflow::fail, value)) return false;
+    if (in.peek() < 0) return false;
+    in.next();
+    return true;
+}
+
+}  // namespace
+
+int32_t img_save_ppm(const Image* image, const char* path) {
+    if (!image) return img_fail(0);
+    if (!image->pixels) return img_fail(0);
+    if (!path) return img_fail(0);
+    if (image->width == 0) return img_fail(0);
+    if (image->height == 0) return img_fail(0);
+    FILE* file = fopen(path, "w");
+    if (!file) return img_fail(0);
+    const bool written = write_ppm(file, image);
     // A write that fails (a full disk) is a failure, not a written file.
-    if (fclose(file) != 0) ok = false;
-    if (!ok) {
-        img_error();
-        return 0;
-    }
+    const bool closed = fclose(file) == 0;
+    if (!written) return img_fail(0);
+    if (!closed) return img_fail(0);
     return 1;
 }
 
 char* img_to_text(const Image* image) {
-    if (!image || !image->pixels) {
-        img_error();
-        return nullptr;
-    }
-    const int64_t n = pixel_count(image);
+    if (!image) return img_fail(nullptr);
+    if (!image->pixels) return img_fail(nullptr);
+    const int64_t n = img_pixel_count(image);
     if (n == 0) {
-        char* empty = static_cast<char*>(malloc(6));
-        if (!empty) {
-            img_error();
-            return nullptr;
-        }
-        memcpy(empty, "IMG{}", 6);
+        char* empty = copy_text("IMG{}");
+        if (!empty) return img_fail(nullptr);
         return empty;
     }
     char header[64];
@@ -117,10 +96,7 @@ char* img_to_text(const Image* image) {
     // 12 characters per pixel, "}\n" and the terminating zero.
     const int64_t size = head + 12 * n + 2 + 1;
     char* text = static_cast<char*>(malloc(static_cast<size_t>(size)));
-    if (!text) {
-        img_error();
-        return nullptr;
-    }
+    if (!text) return img_fail(nullptr);
     memcpy(text, header, static_cast<size_t>(head));
     char* out = text + head;
     for (int64_t i = 0; i < n; ++i) {
@@ -138,11 +114,10 @@ char* img_to_text(const Image* image) {
 }
 
 int32_t img_find_after(const char* text, const char* pattern) {
-    if (!text || !pattern) {
-        img_error();
-        return 0;
-    }
-    if (*text == '\0' || *pattern == '\0') return 0;
+    if (!text) return img_fail(0);
+    if (!pattern) return img_fail(0);
+    if (*text == '\0') return 0;
+    if (*pattern == '\0') return 0;
     // NOTE: a mismatch restarts the search at the next byte, so the first
     // occurrence anywhere in the text is found.
     const char* found = strstr(text, pattern);
@@ -152,45 +127,32 @@ int32_t img_find_after(const char* text, const char* pattern) {
 }
 
 Image* img_from_text(const char* text) {
-    if (!text) {
-        img_error();
-        return nullptr;
-    }
+    if (!text) return img_fail(nullptr);
     const int32_t a = img_find_after(text, "IMG");
-    const int32_t b = a ? img_find_after(text + a, "{") : 0;
-    const int32_t c = b ? img_find_after(text + a + b, "P3\n") : 0;
-    if (c == 0) {
-        img_error();
-        return nullptr;
-    }
-    size_t pos = static_cast<size_t>(a) + b + c;
-    int64_t width = 0, height = 0, maxval = 0;
-    bool ok = read_run(text, pos, width) && skip_one(text, pos) && read_run(text, pos, height) &&
-              skip_one(text, pos) && read_run(text, pos, maxval) && skip_one(text, pos);
+    if (a == 0) return img_fail(nullptr);
+    const int32_t b = img_find_after(text + a, "{");
+    if (b == 0) return img_fail(nullptr);
+    const int32_t c = img_find_after(text + a + b, "P3\n");
+    if (c == 0) return img_fail(nullptr);
+    TextReader in{text + a + b + c};
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t maxval = 0;
+    if (!header_number(in, width)) return img_fail(nullptr);
+    if (!header_number(in, height)) return img_fail(nullptr);
+    if (!header_number(in, maxval)) return img_fail(nullptr);
     // Every pixel needs at least three digits: a size the rest of the text
     // cannot hold is refused before its buffer is allocated.
     // (width and height are at most 2^31 - 1 each, so their product fits 64 bits.)
-    ok = ok && width * height <= static_cast<int64_t>(strlen(text + pos)) / 3;
-    if (!ok) {
-        img_error();
-        return nullptr;
-    }
-    Image* image = img_new();
-    if (!image) return nullptr;
-    img_resize(image, static_cast<int32_t>(width), static_cast<int32_t>(height));
-    if (image->width != width || image->height != height) {
-        img_free(&image);  // the resize has reported
-        return nullptr;
-    }
-    uint32_t* p = image->pixels;
-    for (int64_t i = 0; i < width * height; ++i) {
-        uint32_t r = 0, g = 0, bl = 0;
-        if (!next_value(text, pos, r) || !next_value(text, pos, g) || !next_value(text, pos, bl)) {
+    const int64_t pixels = int64_t{width} * height;
+    if (pixels > static_cast<int64_t>(strlen(in.at)) / 3) return img_fail(nullptr);
+    Image* image = img_new_sized(static_cast<int32_t>(width), static_cast<int32_t>(height));
+    if (!image) return nullptr;  // img_new_sized has reported
+    for (int64_t i = 0; i < pixels; ++i) {
+        if (!img_next_text_pixel(in, image->pixels[i])) {
             img_free(&image);
-            img_error();
-            return nullptr;
+            return img_fail(nullptr);
         }
-        p[i] = r << 16 | g << 8 | bl;  // not limited to 255: spills over
     }
     return image;
 }

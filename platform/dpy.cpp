@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "container/common.h"
 #include "image/img.h"
 
 const char* const dpy_ident[5] = {"SDLDPY  ", "20261206", "Vandrell", "LINUXSDL", "CODE    "};
@@ -18,6 +19,10 @@ uint8_t dpy_error_switch = 0;
 namespace {
 
 constexpr uint32_t kDefaultFlags = SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_ANYFORMAT;  // 0x10000005
+
+// A failed check: calls dpy_error and gives the result the operation returns
+// on failure, so that a check is one line.
+constexpr common::Fail<dpy_error> dpy_fail{};
 
 bool is_open(const Display* display) {
     return display && display == dpy_state.open;
@@ -67,7 +72,9 @@ void store_pixel(uint8_t* p, int bpp, uint32_t value) {
 // Copies w x h pixels of image into the surface at its own pitch, converting
 // to the surface's format when it is not 0x00RRGGBB.
 void copy_to_surface(SDL_Surface* surface, const Image* image, int32_t w, int32_t h) {
-    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) < 0) return;
+    if (SDL_MUSTLOCK(surface)) {
+        if (SDL_LockSurface(surface) < 0) return;
+    }
     uint8_t* base = static_cast<uint8_t*>(surface->pixels);
     if (base) {
         const bool direct = same_layout(surface);
@@ -113,19 +120,21 @@ void capture_frame(const Image* image) {
     snprintf(dpy_state.capture_name, sizeof dpy_state.capture_name, "frame-%05d.ppm",
              dpy_state.capture_count);
     img_save_ppm(image, dpy_state.capture_name);
-    if (capture_left > 0 && --capture_left == 0) dpy_state.capture = 0;
+    if (capture_left > 0) {
+        capture_left -= 1;
+        if (capture_left == 0) dpy_state.capture = 0;
+    }
 }
 
 // The value of a capture request: a positive decimal number (digits only,
 // values past 2^31 - 1 taken as 2^31 - 1), or 0 for anything else.
 int32_t capture_request(const char* text) {
-    if (!text || !*text) return 0;
-    int64_t n = 0;
-    for (const char* p = text; *p; ++p) {
-        if (*p < '0' || *p > '9') return 0;
-        n = n * 10 + (*p - '0');
-        if (n > INT32_MAX) n = INT32_MAX;
-    }
+    if (!text) return 0;
+    if (!*text) return 0;
+    common::TextReader in{text};
+    uint32_t n = 0;
+    common::read_decimal(in, common::Overflow::cap, n);
+    if (in.peek() >= 0) return 0;  // a byte that is not a digit
     return static_cast<int32_t>(n);
 }
 
@@ -135,6 +144,20 @@ int32_t overlap(int32_t a, int32_t b) {
     return m > 0 ? m : 0;
 }
 
+// Shows image (exactly the window's size) in the window; with_capture writes
+// it to the next capture file first when capture is on.
+void present(Display* display, const Image* image, bool with_capture) {
+    if (!image_usable(display, image)) return dpy_fail();
+    if (image->width != display->width) return dpy_fail();
+    if (image->height != display->height) return dpy_fail();
+    if (with_capture) capture_frame(image);
+    SDL_Surface* surface = dpy_state.surface;
+    if (!surface) return;
+    copy_to_surface(surface, image, overlap(image->width, surface->w),
+                    overlap(image->height, surface->h));
+    show(surface);
+}
+
 }  // namespace
 
 void dpy_error() {
@@ -142,16 +165,10 @@ void dpy_error() {
 }
 
 Display* dpy_new() {
-    if (dpy_state.open) {
-        dpy_error();
-        return dpy_state.open;
-    }
+    if (dpy_state.open) return dpy_fail(dpy_state.open);
     dpy_state.video_flags = kDefaultFlags;
     Display* display = static_cast<Display*>(calloc(1, sizeof(Display)));
-    if (!display) {
-        dpy_error();
-        return nullptr;
-    }
+    if (!display) return dpy_fail(nullptr);
     dpy_state.open = display;
     dpy_set_mode(display, 256, 256);
     dpy_state.capture = 0;
@@ -160,10 +177,9 @@ Display* dpy_new() {
 }
 
 void dpy_set_mode(Display* display, int32_t width, int32_t height) {
-    if (!display || width < 0 || height < 0) {
-        dpy_error();
-        return;
-    }
+    if (!display) return dpy_fail();
+    if (width < 0) return dpy_fail();
+    if (height < 0) return dpy_fail();
     if (dpy_state.surface) {
         SDL_FreeSurface(dpy_state.surface);  // the video surface: SDL keeps it
         dpy_state.surface = nullptr;
@@ -180,10 +196,7 @@ void dpy_set_mode(Display* display, int32_t width, int32_t height) {
         if (attempt > 0) SDL_Delay(10 * attempt);
         surface = SDL_SetVideoMode(width, height, 0, dpy_state.video_flags);
     }
-    if (!surface) {
-        dpy_error();
-        return;
-    }
+    if (!surface) return dpy_fail();
     dpy_state.surface = surface;
     // SDL turns SIGINT and SIGTERM into quit events, which the demo ignores
     // (closing the window has no effect); give them back their default action
@@ -200,29 +213,17 @@ void dpy_set_mode(Display* display, int32_t width, int32_t height) {
 }
 
 void dpy_present(Display* display, const Image* image) {
-    if (!image_usable(display, image) || image->width != display->width ||
-        image->height != display->height) {
-        dpy_error();
-        return;
-    }
-    capture_frame(image);
-    SDL_Surface* surface = dpy_state.surface;
-    if (!surface) return;
-    copy_to_surface(surface, image, overlap(image->width, surface->w),
-                    overlap(image->height, surface->h));
-    show(surface);
+    present(display, image, true);
 }
 
 void dpy_present_converted(Display* display, const Image* image) {
-    if (!image_usable(display, image)) {
-        dpy_error();
-        return;
-    }
+    if (!image_usable(display, image)) return dpy_fail();
     SDL_Surface* window = dpy_state.surface;
     if (!window) return;
     const int32_t w = overlap(image->width, display->width);
     const int32_t h = overlap(image->height, display->height);
-    if (w == 0 || h == 0) return;
+    if (w == 0) return;
+    if (h == 0) return;
     SDL_Surface* temp = SDL_CreateRGBSurface(dpy_state.video_flags, w, h, 32, 0x00FF0000,
                                              0x0000FF00, 0x000000FF, 0xFF000000);
     if (!temp) return;
@@ -243,54 +244,38 @@ void dpy_present_converted(Display* display, const Image* image) {
 }
 
 void dpy_present_direct(Display* display, const Image* image) {
-    if (!image_usable(display, image) || image->width != display->width ||
-        image->height != display->height) {
-        dpy_error();
-        return;
-    }
-    SDL_Surface* surface = dpy_state.surface;
-    if (!surface) return;
     // Pointing the window surface at the image's buffer for the update does not
     // show the image under X11: the server reads the shared-memory image SDL
     // made for the window, so the previous frame would be shown again. The
-    // frame is copied at the surface's pitch instead, without capture.
-    copy_to_surface(surface, image, overlap(image->width, surface->w),
-                    overlap(image->height, surface->h));
-    show(surface);
+    // frame is copied at the surface's pitch as dpy_present does, without capture.
+    present(display, image, false);
 }
 
 Display* dpy_copy(Display* display) {
-    if (!is_open(display)) {
-        dpy_error();
-        return nullptr;
-    }
+    if (!is_open(display)) return dpy_fail(nullptr);
     return display;
 }
 
 int32_t dpy_equal(const Display* a, const Display* b) {
-    if (a && b && a == b && is_open(a)) return 1;
-    dpy_error();
-    return 0;
+    if (a != b) return dpy_fail(0);
+    if (!is_open(a)) return dpy_fail(0);
+    return 1;
 }
 
 Display* dpy_from_text(const char* text) {
-    if (!text || dpy_state.open) dpy_error();
+    if (!text) return dpy_fail(nullptr);
+    if (dpy_state.open) return dpy_fail(nullptr);
     return nullptr;
 }
 
 char* dpy_to_text(const Display* display) {
-    if (!is_open(display)) {
-        dpy_error();
-        return nullptr;
-    }
+    if (!is_open(display)) return dpy_fail(nullptr);
     return static_cast<char*>(calloc(1, 1));
 }
 
 void dpy_free(Display** display) {
-    if (!display || !is_open(*display)) {
-        dpy_error();
-        return;
-    }
+    if (!display) return dpy_fail();
+    if (!is_open(*display)) return dpy_fail();
     if (dpy_state.surface) SDL_FreeSurface(dpy_state.surface);
     dpy_state.surface = nullptr;
     free(*display);

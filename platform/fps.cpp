@@ -3,6 +3,8 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+
 const char* const fps_ident[5] = {"FPS     ", "20261206", "Vandrell", "LINUXSDL", "CODE    "};
 
 FpsState fps_state = {0, 50, 0, 0, 0, 0, 0, 0, 0};
@@ -18,6 +20,11 @@ void sdl_delay(uint32_t ms) {
 
 FpsTicksMs ticks_ms = sdl_ticks;
 FpsDelayMs delay_ms = sdl_delay;
+
+// v held within the range of a signed 32-bit word.
+int32_t saturate(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
 
 // The difference a - b of two wrapping microsecond readings, read as signed.
 int32_t clock_diff(uint32_t a, uint32_t b) {
@@ -59,17 +66,14 @@ void fps_wait() {
     FpsState& s = fps_state;
     // The balance is kept within 32 bits by saturating; real frame times are
     // far from the limits, but a stalled or jumping clock must not overflow it.
-    auto clamp = [](int64_t v) {
-        return static_cast<int32_t>(v > INT32_MAX ? INT32_MAX : (v < INT32_MIN ? INT32_MIN : v));
-    };
     if (s.elapsed <= s.frame_time) {
         s.delay_balance =
-            clamp(static_cast<int64_t>(s.delay_balance) + s.frame_time - int64_t{s.elapsed});
+            saturate(static_cast<int64_t>(s.delay_balance) + s.frame_time - int64_t{s.elapsed});
         if (s.delay_balance > 0) delay_ms(static_cast<uint32_t>(s.delay_balance / 1000));
         return;
     }
     s.delay_balance =
-        clamp(static_cast<int64_t>(s.delay_balance) - (int64_t{s.elapsed} - s.frame_time));
+        saturate(static_cast<int64_t>(s.delay_balance) - (int64_t{s.elapsed} - s.frame_time));
     if (s.delay_balance <= 0) {
         s.delay_balance = 0;
         return;

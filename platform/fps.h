@@ -9,9 +9,18 @@
 // to catch up after a stall.
 //
 // Clock: a test or an offline renderer can replace the clock and the sleep
-// with fps_set_clock; null restores SDL's. The module prints nothing.
+// with fps_set_clock; null restores SDL's.
 //
-// Threads: main thread only.
+// Ownership: nothing is allocated. The state is the one record fps_state,
+// which the caller may read and set directly (target_fps, for a start). The
+// clock and sleep functions handed to fps_set_clock are borrowed and stay in
+// use until they are replaced.
+//
+// Threads: main thread only; fps_state and the clock are not locked.
+//
+// Errors: none; the module prints nothing. A target below 1 is raised to 1 at
+// the next tick; clock readings wrap and their differences are read as
+// signed; sums that could pass 32 bits are held at the limits.
 #pragma once
 
 #include <cstdint>
@@ -33,9 +42,14 @@ extern FpsState fps_state;
 using FpsTicksMs = uint32_t (*)();
 using FpsDelayMs = void (*)(uint32_t milliseconds);
 
+// The clock in microseconds: the millisecond reading times 1000, wrapping modulo 2^32.
 uint32_t fps_now();
+// Counts a frame and measures the time since the previous tick; returns the
+// frames of the last completed one-second window (0 until one is complete).
 int32_t fps_tick();
+// Sleeps the whole milliseconds that the balance owes the frame rate.
 void fps_wait();
+// Replaces the clock and the sleep; null for either restores SDL's.
 void fps_set_clock(FpsTicksMs ticks, FpsDelayMs delay);
 
 // Identification record: name, date, author, platform, kind.

@@ -51,7 +51,8 @@ Keyboard* kbd_new() {
 }
 
 void kbd_poll(Keyboard* keyboard) {
-    if (!keyboard || !keyboard->keys) return;
+    if (!keyboard) return;
+    if (!keyboard->keys) return;
     KbdEvent event;
     while (source(&event)) {
         if (event.type == KBD_EVENT_KEYDOWN)
@@ -79,7 +80,8 @@ char* kbd_to_text(const Keyboard* keyboard) {
 }
 
 void kbd_free(Keyboard** keyboard) {
-    if (!keyboard || !*keyboard) return;
+    if (!keyboard) return;
+    if (!*keyboard) return;
     if (*keyboard == the_keyboard) the_keyboard = nullptr;
     free((*keyboard)->keys);
     free(*keyboard);

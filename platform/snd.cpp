@@ -10,6 +10,7 @@
 
 #include "audio/sample.h"
 #include "container/array.h"
+#include "container/common.h"
 
 uint8_t snd_error_switch = 0;
 
@@ -22,10 +23,15 @@ constexpr int32_t output_depth = 16;
 constexpr Uint16 frames_per_callback = 4096;
 constexpr Uint32 init_everything = 0xFFFF;
 
+// A failed check: calls snd_error and gives the result the operation returns
+// on failure, so that a check is one line.
+constexpr common::Fail<snd_error> snd_fail{};
+
 // The value at position of a queued sample; 0 outside it or when the record
 // holds no readable values.
 int32_t value_at(const Sample* head, int32_t position) {
-    if (!head->data || head->length > head->capacity) return 0;
+    if (!head->data) return 0;
+    if (head->length > head->capacity) return 0;
     if (position < 0 || position >= head->length) return 0;
     return head->data[position];
 }
@@ -42,20 +48,11 @@ void snd_error() {
 }
 
 Sound* snd_open() {
-    if (SDL_Init(init_everything) != 0) {
-        snd_error();
-        return nullptr;
-    }
+    if (SDL_Init(init_everything) != 0) return snd_fail(nullptr);
     // SDL has one audio device; it belongs to the Sound that opened it.
-    if (SDL_GetAudioStatus() != SDL_AUDIO_STOPPED) {
-        snd_error();
-        return nullptr;
-    }
+    if (SDL_GetAudioStatus() != SDL_AUDIO_STOPPED) return snd_fail(nullptr);
     Sound* sound = static_cast<Sound*>(calloc(1, sizeof(Sound)));
-    if (!sound) {
-        snd_error();
-        return nullptr;
-    }
+    if (!sound) return snd_fail(nullptr);
     SDL_AudioSpec spec;
     memset(&spec, 0, sizeof(spec));
     spec.freq = output_rate;
@@ -69,8 +66,7 @@ Sound* snd_open() {
         // up; shut it down so that a later open starts it afresh.
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         free(sound);
-        snd_error();
-        return nullptr;
+        return snd_fail(nullptr);
     }
     // SDL keeps the device paused until SDL_PauseAudio(0), so the callback
     // never sees the record before its queue exists. The fields are set under
@@ -87,18 +83,15 @@ Sound* snd_open() {
     if (!sound->queue) {
         SDL_CloseAudio();
         free(sound);
-        snd_error();
-        return nullptr;
+        return snd_fail(nullptr);
     }
     SDL_PauseAudio(0);
     return sound;
 }
 
 void snd_play(Sound* sound, Sample* sample) {
-    if (!sound || !sample) {
-        snd_error();
-        return;
-    }
+    if (!sound) return snd_fail();
+    if (!sample) return snd_fail();
     SDL_LockAudio();
     if (!sound->queue) sound->queue = array_new();
     if (sound->queue) {
@@ -110,10 +103,8 @@ void snd_play(Sound* sound, Sample* sample) {
 }
 
 void snd_close(Sound** sound) {
-    if (!sound || !*sound) {
-        snd_error();
-        return;
-    }
+    if (!sound) return snd_fail();
+    if (!*sound) return snd_fail();
     // Pause, then take and release the lock: once the lock has been had, no
     // callback is running and none starts again. The device is closed after
     // the lock is released, because closing waits for the audio thread, which
@@ -130,13 +121,16 @@ void snd_close(Sound** sound) {
 
 void snd_callback(void* userdata, uint8_t* out, int length) {
     Sound* sound = static_cast<Sound*>(userdata);
-    if (!sound || !out || length <= 0 || !sound->queue || sound->queue->count <= 0) {
-        snd_error();  // the buffer keeps SDL's silence
-        return;
-    }
+    // On a failed check the buffer keeps SDL's silence.
+    if (!sound) return snd_fail();
+    if (!out) return snd_fail();
+    if (length <= 0) return snd_fail();
+    if (!sound->queue) return snd_fail();
+    if (sound->queue->count <= 0) return snd_fail();
     Array* queue = sound->queue;
     Sample* head = head_of(queue);
-    if (sound->paused == 1 || !head) {
+    const bool silent = sound->paused == 1 || !head;
+    if (silent) {
         memset(out, 0, static_cast<size_t>(length));
         return;
     }
@@ -173,10 +167,7 @@ void snd_unlock() {
 }
 
 int32_t snd_position(Sound* sound) {
-    if (!sound) {
-        snd_error();
-        return 0;
-    }
+    if (!sound) return snd_fail(0);
     SDL_LockAudio();
     const int32_t position = sound->position;
     SDL_UnlockAudio();
@@ -184,10 +175,7 @@ int32_t snd_position(Sound* sound) {
 }
 
 int32_t snd_queue_count(Sound* sound) {
-    if (!sound) {
-        snd_error();
-        return 0;
-    }
+    if (!sound) return snd_fail(0);
     SDL_LockAudio();
     const int32_t count = sound->queue ? sound->queue->count : 0;
     SDL_UnlockAudio();
@@ -204,10 +192,8 @@ Sound* snd_copy(const Sound* sound) {
 }
 
 int32_t snd_equal(const Sound* a, const Sound* b) {
-    if (!a || !b) {
-        snd_error();
-        return 0;
-    }
+    if (!a) return snd_fail(0);
+    if (!b) return snd_fail(0);
     return 1;
 }
 
@@ -217,9 +203,6 @@ Sound* snd_from_text(const char* text) {
 }
 
 char* snd_to_text(const Sound* sound) {
-    if (!sound) {
-        snd_error();
-        return nullptr;
-    }
+    if (!sound) return snd_fail(nullptr);
     return static_cast<char*>(calloc(1, 1));
 }

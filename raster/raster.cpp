@@ -11,9 +11,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "container/common.h"
+
 const char* const raster_ident[3] = {"RASTER", "20261206", "VRL"};
 
 namespace {
+
+// A failed check: prints "RASTER error" and gives the result the operation
+// returns on failure, so that a check is one line.
+constexpr common::Fail<raster_error> raster_fail{};
 
 // Colour lists up to this length are smoothed with a scratch copy on the stack.
 constexpr int32_t kStackColours = 1024;
@@ -34,22 +40,19 @@ inline uint32_t blend(uint32_t p, uint32_t c, uint32_t a) {
     return rb | g;
 }
 
-// Does the image have pixels to paint? Reports through img_error when not.
+// Does the image have pixels to paint?
 bool image_ready(const Image* image) {
-    if (!image || !image->pixels) {
-        img_error();
-        return false;
-    }
-    return true;
+    return image && image->pixels;
 }
 
-// Both the raster and the image are usable for painting; reports otherwise.
+// Does the raster have a colour list?
+bool raster_ready(const Raster* raster) {
+    return raster && raster->colours;
+}
+
+// Both the raster and the image are usable for painting.
 bool paint_ready(const Raster* raster, const Image* image) {
-    if (!raster || !raster->colours || !image || !image->pixels) {
-        raster_error();
-        return false;
-    }
-    return true;
+    return raster_ready(raster) && image_ready(image);
 }
 
 // Is there anything to paint: a list with colours and an image with pixels?
@@ -59,8 +62,7 @@ bool paint_something(const Raster* raster, const Image* image) {
 
 // Index of the colour for row or column 0: position mod count in 0 .. count - 1.
 int32_t first_index(const Raster* raster) {
-    int32_t k = raster->position % raster->count;
-    return k < 0 ? k + raster->count : k;
+    return static_cast<int32_t>(common::floor_mod(raster->position, raster->count));
 }
 
 // A zeroed list of count colours, never a zero-sized request so that an
@@ -125,7 +127,7 @@ void smooth_into(const uint32_t* old, int64_t n, int64_t reach, uint32_t* out) {
 // ---- Row and column operations ---------------------------------------------
 
 void img_fill_column(Image* image, int32_t x, uint32_t colour) {
-    if (!image_ready(image)) return;
+    if (!image_ready(image)) return img_error();
     if (x < 0 || x >= image->width) return;
     const int64_t w = image->width;
     for (int64_t y = 0; y < image->height; ++y)
@@ -133,13 +135,13 @@ void img_fill_column(Image* image, int32_t x, uint32_t colour) {
 }
 
 void img_fill_row(Image* image, int32_t y, uint32_t colour) {
-    if (!image_ready(image)) return;
+    if (!image_ready(image)) return img_error();
     if (y < 0 || y >= image->height) return;
     std::fill_n(image->pixels + static_cast<int64_t>(y) * image->width, image->width, colour);
 }
 
 void img_blend_column(Image* image, int32_t x, uint32_t colour, int32_t alpha) {
-    if (!image_ready(image)) return;
+    if (!image_ready(image)) return img_error();
     if (x < 0 || x >= image->width) return;
     const uint32_t a = clamp_alpha(alpha);
     const int64_t w = image->width;
@@ -150,7 +152,7 @@ void img_blend_column(Image* image, int32_t x, uint32_t colour, int32_t alpha) {
 }
 
 void img_blend_row(Image* image, int32_t y, uint32_t colour, int32_t alpha) {
-    if (!image_ready(image)) return;
+    if (!image_ready(image)) return img_error();
     if (y < 0 || y >= image->height) return;
     const uint32_t a = clamp_alpha(alpha);
     uint32_t* row = image->pixels + static_cast<int64_t>(y) * image->width;
@@ -166,30 +168,21 @@ void raster_error() {
 
 Raster* raster_new() {
     Raster* raster = static_cast<Raster*>(calloc(1, sizeof(Raster)));
-    if (!raster) {
-        raster_error();
-        return nullptr;
-    }
+    if (!raster) return raster_fail(nullptr);
     raster->colours = alloc_colours(256);
     if (!raster->colours) {
         free(raster);
-        raster_error();
-        return nullptr;
+        return raster_fail(nullptr);
     }
     raster->count = 256;
     return raster;
 }
 
 void raster_resize(Raster* raster, int32_t count) {
-    if (!raster || count < 0) {
-        raster_error();
-        return;
-    }
+    if (!raster) return raster_fail();
+    if (count < 0) return raster_fail();
     uint32_t* colours = alloc_colours(count);
-    if (!colours) {
-        raster_error();
-        return;
-    }
+    if (!colours) return raster_fail();
     free(raster->colours);
     raster->colours = colours;
     raster->count = count;
@@ -197,17 +190,12 @@ void raster_resize(Raster* raster, int32_t count) {
 }
 
 Raster* raster_clone(const Raster* raster) {
-    if (!raster || !raster->colours || raster->count < 0) {
-        raster_error();
-        return nullptr;
-    }
+    if (!raster_ready(raster)) return raster_fail(nullptr);
+    if (raster->count < 0) return raster_fail(nullptr);
     // NOTE: when memory runs out, raster_new reports and so does this check
     // of its result: two lines for the one failure.
     Raster* clone = raster_new();
-    if (!clone) {
-        raster_error();
-        return nullptr;
-    }
+    if (!clone) return raster_fail(nullptr);
     raster_resize(clone, raster->count);
     if (clone->count != raster->count) {  // the list could not be made; reported
         raster_free(&clone);
@@ -220,46 +208,35 @@ Raster* raster_clone(const Raster* raster) {
 }
 
 void raster_free(Raster** raster) {
-    if (!raster || !*raster) {
-        raster_error();
-        return;
-    }
+    if (!raster) return raster_fail();
+    if (!*raster) return raster_fail();
     free((*raster)->colours);
     free(*raster);
     *raster = nullptr;
 }
 
 void raster_clear(Raster* raster) {
-    if (!raster || !raster->colours) {
-        raster_error();
-        return;
-    }
+    if (!raster_ready(raster)) return raster_fail();
     if (raster->count > 0)
         memset(raster->colours, 0, static_cast<size_t>(raster->count) * sizeof(uint32_t));
 }
 
 int32_t raster_equal(const Raster* a, const Raster* b) {
     // NOTE: equal lists are a result, not a failure: nothing is printed for them.
-    if (!a || !b) {
-        raster_error();
-        return 0;
-    }
+    if (!a) return raster_fail(0);
+    if (!b) return raster_fail(0);
     if (a->count != b->count) return 0;
     if (a->count < 0) return 0;
     if (a->count == 0) return 1;
-    if (!a->colours || !b->colours) {
-        raster_error();
-        return 0;
-    }
+    if (!a->colours) return raster_fail(0);
+    if (!b->colours) return raster_fail(0);
     const size_t bytes = static_cast<size_t>(a->count) * sizeof(uint32_t);
     return memcmp(a->colours, b->colours, bytes) == 0 ? 1 : 0;
 }
 
 void raster_smooth(Raster* raster, int32_t reach) {
-    if (!raster || !raster->colours || reach < 1) {
-        raster_error();
-        return;
-    }
+    if (!raster_ready(raster)) return raster_fail();
+    if (reach < 1) return raster_fail();
     const int32_t n = raster->count;
     if (n <= 0) return;
     // The results are written back into the same list (which may be a static
@@ -268,10 +245,7 @@ void raster_smooth(Raster* raster, int32_t reach) {
     uint32_t* old = stack_copy;
     if (n > kStackColours) {
         old = static_cast<uint32_t*>(malloc(static_cast<size_t>(n) * sizeof(uint32_t)));
-        if (!old) {
-            raster_error();
-            return;
-        }
+        if (!old) return raster_fail();
     }
     memcpy(old, raster->colours, static_cast<size_t>(n) * sizeof(uint32_t));
     smooth_into(old, n, reach, raster->colours);
@@ -279,10 +253,7 @@ void raster_smooth(Raster* raster, int32_t reach) {
 }
 
 void raster_step_forward(Raster* raster) {
-    if (!raster || !raster->colours) {
-        raster_error();
-        return;
-    }
+    if (!raster_ready(raster)) return raster_fail();
     // NOTE: worked in 64 bits so that any position the caller stored steps
     // without overflow; an empty list keeps position 0.
     const int64_t p = static_cast<int64_t>(raster->position) + 1;
@@ -290,16 +261,13 @@ void raster_step_forward(Raster* raster) {
 }
 
 void raster_step_back(Raster* raster) {
-    if (!raster || !raster->colours) {
-        raster_error();
-        return;
-    }
+    if (!raster_ready(raster)) return raster_fail();
     const int64_t p = static_cast<int64_t>(raster->position) - 1;
     raster->position = p < 0 ? raster->count - 1 : static_cast<int32_t>(p);
 }
 
 void raster_draw_rows(const Raster* raster, Image* image) {
-    if (!paint_ready(raster, image)) return;
+    if (!paint_ready(raster, image)) return raster_fail();
     if (!paint_something(raster, image)) return;
     // Sizes are read once: the pixel stores could otherwise alias them.
     const int32_t width = image->width, height = image->height, count = raster->count;
@@ -313,7 +281,7 @@ void raster_draw_rows(const Raster* raster, Image* image) {
 }
 
 void raster_draw_columns(const Raster* raster, Image* image) {
-    if (!paint_ready(raster, image)) return;
+    if (!paint_ready(raster, image)) return raster_fail();
     if (!paint_something(raster, image)) return;
     const int32_t width = image->width, height = image->height, count = raster->count;
     const uint32_t* colours = raster->colours;
@@ -333,7 +301,7 @@ void raster_draw_columns(const Raster* raster, Image* image) {
 }
 
 void raster_blend_rows(const Raster* raster, Image* image, int32_t alpha) {
-    if (!paint_ready(raster, image)) return;
+    if (!paint_ready(raster, image)) return raster_fail();
     if (!paint_something(raster, image)) return;
     const uint32_t a = clamp_alpha(alpha);
     const int32_t width = image->width, height = image->height, count = raster->count;
@@ -349,7 +317,7 @@ void raster_blend_rows(const Raster* raster, Image* image, int32_t alpha) {
 }
 
 void raster_blend_columns(const Raster* raster, Image* image, int32_t alpha) {
-    if (!paint_ready(raster, image)) return;
+    if (!paint_ready(raster, image)) return raster_fail();
     if (!paint_something(raster, image)) return;
     const uint32_t a = clamp_alpha(alpha);
     const int32_t width = image->width, height = image->height, count = raster->count;
@@ -373,7 +341,7 @@ void raster_blend_columns(const Raster* raster, Image* image, int32_t alpha) {
 }
 
 void raster_fill_image(const Raster* raster, Image* image) {
-    if (!paint_ready(raster, image)) return;
+    if (!paint_ready(raster, image)) return raster_fail();
     if (!paint_something(raster, image)) return;
     const int32_t width = image->width, height = image->height;
     const size_t bytes = static_cast<size_t>(std::min(raster->count, width)) * sizeof(uint32_t);
@@ -383,35 +351,22 @@ void raster_fill_image(const Raster* raster, Image* image) {
 }
 
 int32_t raster_save(const Raster* raster, const char* file_name) {
-    if (!raster || !raster->colours || !file_name || raster->count == 0) {
-        raster_error();
-        return 0;
-    }
+    if (!raster_ready(raster)) return raster_fail(0);
+    if (!file_name) return raster_fail(0);
+    if (raster->count == 0) return raster_fail(0);
     FILE* file = fopen(file_name, "w");
-    if (!file) {
-        raster_error();
-        return 0;
-    }
+    if (!file) return raster_fail(0);
     fclose(file);
     return 1;
 }
 
 Raster* raster_load(const char* file_name) {
-    if (!file_name) {
-        raster_error();
-        return nullptr;
-    }
+    if (!file_name) return raster_fail(nullptr);
     FILE* file = fopen(file_name, "rb");
-    if (!file) {
-        raster_error();
-        return nullptr;
-    }
+    if (!file) return raster_fail(nullptr);
     fclose(file);
     Raster* raster = raster_new();
-    if (!raster) {  // raster_new has reported too
-        raster_error();
-        return nullptr;
-    }
+    if (!raster) return raster_fail(nullptr);  // raster_new has reported too
     raster_resize(raster, 0);
     if (raster->count != 0) {  // the empty list could not be made; reported
         raster_free(&raster);

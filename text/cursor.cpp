@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include "container/common.h"
+
 const char* const cursor_ident[3] = {"CURSOR", "20261206", "VRL"};
 
 Cursor* cursor_new() {
@@ -23,14 +25,13 @@ void cursor_set(Cursor* cursor, int32_t rows, int32_t columns, int32_t step) {
 }
 
 void cursor_advance(Cursor* cursor) {
-    if (!cursor || cursor->columns < 1) return;
+    if (!cursor) return;
+    if (cursor->columns < 1) return;
     // Subtracting or adding columns until the position lies in 0 .. columns - 1
     // is the floored remainder; taken in one division, and in 64 bits so that
     // no position and step can overflow.
-    const int64_t columns = cursor->columns;
-    int64_t p = (static_cast<int64_t>(cursor->position) + cursor->step) % columns;
-    if (p < 0) p += columns;
-    cursor->position = static_cast<int32_t>(p);
+    const int64_t p = static_cast<int64_t>(cursor->position) + cursor->step;
+    cursor->position = static_cast<int32_t>(common::floor_mod(p, cursor->columns));
 }
 
 void cursor_save(Cursor* cursor) {
@@ -44,7 +45,8 @@ void cursor_restore(Cursor* cursor) {
 }
 
 int32_t cursor_seek(Cursor* cursor, int32_t index) {
-    if (!cursor || cursor->columns == 0) return index;
+    if (!cursor) return index;
+    if (cursor->columns == 0) return index;
     // In 64 bits: the one quotient that leaves 32 bits, INT32_MIN / -1,
     // wraps back to INT32_MIN.
     const int64_t columns = cursor->columns;
@@ -53,7 +55,8 @@ int32_t cursor_seek(Cursor* cursor, int32_t index) {
 }
 
 void cursor_free(Cursor** cursor) {
-    if (!cursor || !*cursor) return;
+    if (!cursor) return;
+    if (!*cursor) return;
     free(*cursor);
     *cursor = nullptr;
 }

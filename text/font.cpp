@@ -18,13 +18,17 @@ bool fits(int64_t v) {
 // division, so negative codes land left of or above the sheet; a position
 // that no 32-bit coordinate can reach is off the sheet or target anyway.
 void draw_glyph(const Font* font, int32_t code, int64_t x, int64_t y, Image* target) {
-    if (!font || !font->image || !font->image->pixels) return;
+    if (!font) return;
+    if (!font->image) return;
+    if (!font->image->pixels) return;
     const int64_t sheet_width = font->image->width;
     if (sheet_width <= 0) return;
     const int64_t p = static_cast<int64_t>(code) * font->width;
     const int64_t sx = p % sheet_width;
     const int64_t sy = (p / sheet_width) * font->height;
-    if (!fits(x) || !fits(y) || !fits(sy)) return;
+    if (!fits(x)) return;
+    if (!fits(y)) return;
+    if (!fits(sy)) return;
     img_blit_transparent(font->image, target, static_cast<int32_t>(sx), static_cast<int32_t>(sy),
                          static_cast<int32_t>(x), static_cast<int32_t>(y), font->width,
                          font->height);
@@ -63,7 +67,8 @@ Font* font_new() {
 }
 
 void font_free(Font** font) {
-    if (!font || !*font) return;
+    if (!font) return;
+    if (!*font) return;
     if ((*font)->image) img_free(&(*font)->image);
     free(*font);
     *font = nullptr;
@@ -74,7 +79,8 @@ void font_draw_char(const Font* font, int32_t code, int32_t x, int32_t y, Image*
 }
 
 void font_draw_text(const Font* font, const char* text, int32_t x, int32_t y, Image* target) {
-    if (!font || !text) return;
+    if (!font) return;
+    if (!text) return;
     int64_t px = x;
     for (const char* b = text; *b != '\n' && *b != '\0'; ++b) {
         draw_glyph(font, static_cast<int8_t>(*b), px, y, target);

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "container/common.h"
+
 const char* const scroll_ident[4] = {"SCROLL", "20261206", "VRL", "A scroll's default text. "};
 
 namespace {
@@ -17,6 +19,15 @@ struct ScrollBlock {
 
 ScrollBlock* block_of(Scroll* scroll) {
     return reinterpret_cast<ScrollBlock*>(scroll);
+}
+
+// Releases the cursor, the default font and the block (a missing cursor or
+// font is passed over); gives null.
+Scroll* release(ScrollBlock* block) {
+    cursor_free(&block->scroll.cursor);
+    font_free(&block->own_font);
+    free(block);
+    return nullptr;
 }
 
 // A new cursor over the cells of text: 1 row of (length of text) columns, step 1.
@@ -37,13 +48,14 @@ void advance_by(Cursor* cursor, int64_t characters) {
     cursor_advance(cursor);
 }
 
-// Index into a text of length len for a cursor position; a position outside
-// the text (a cursor seeked below 0, or a text swapped under the scroller)
-// is wrapped into it so that no byte past the text is read.
-int64_t text_index(int64_t position, int64_t len) {
-    if (position >= 0 && position < len) return position;
-    const int64_t k = position % len;
-    return k < 0 ? k + len : k;
+// True when the scroller has what moving its line needs: a text that is not
+// empty, a cursor over it and a font whose characters have a width.
+bool can_move(const Scroll* scroll) {
+    if (!scroll->text) return false;
+    if (scroll->text[0] == '\0') return false;
+    if (!scroll->cursor) return false;
+    if (!scroll->font) return false;
+    return scroll->font->width >= 1;
 }
 
 }  // namespace
@@ -55,19 +67,18 @@ Scroll* scroll_new() {
     scroll->text = scroll_ident[3];
     scroll->cursor = cursor_over(scroll->text);
     block->own_font = font_new();
-    if (!scroll->cursor || !block->own_font) {
-        cursor_free(&scroll->cursor);
-        font_free(&block->own_font);
-        free(block);
-        return nullptr;
-    }
+    if (!scroll->cursor) return release(block);
+    if (!block->own_font) return release(block);
     scroll->font = block->own_font;
     scroll->speed = 1;
     return scroll;
 }
 
 void scroll_set(Scroll* scroll, const char* text, Font* font, Image* image) {
-    if (!scroll || !text || !font || !image) return;
+    if (!scroll) return;
+    if (!text) return;
+    if (!font) return;
+    if (!image) return;
     cursor_free(&scroll->cursor);
     scroll->text = text;
     scroll->cursor = cursor_over(text);  // null when memory runs out: the line stays still
@@ -82,10 +93,9 @@ void scroll_set(Scroll* scroll, const char* text, Font* font, Image* image) {
 }
 
 void scroll_update(Scroll* scroll) {
-    if (!scroll || !scroll->text || !scroll->cursor || !scroll->font) return;
-    if (scroll->text[0] == '\0') return;
+    if (!scroll) return;
+    if (!can_move(scroll)) return;
     const int64_t w = scroll->font->width;
-    if (w < 1) return;
     int64_t offset = static_cast<int64_t>(scroll->offset) + scroll->speed;
     if (offset >= w) {
         advance_by(scroll->cursor, offset / w);
@@ -102,11 +112,11 @@ void scroll_update(Scroll* scroll) {
 }
 
 void scroll_draw(Scroll* scroll) {
-    if (!scroll || !scroll->text || !scroll->cursor || !scroll->image || !scroll->font) return;
-    if (scroll->text[0] == '\0') return;
+    if (!scroll) return;
+    if (!can_move(scroll)) return;
+    if (!scroll->image) return;
     Cursor* cursor = scroll->cursor;
     const int64_t w = scroll->font->width;
-    if (w < 1) return;
     const int64_t len = static_cast<int64_t>(strlen(scroll->text));
     int64_t count = scroll->width / w + 1;  // whole characters plus the partly hidden one
     int64_t px = static_cast<int64_t>(scroll->x) - scroll->offset;
@@ -123,7 +133,10 @@ void scroll_draw(Scroll* scroll) {
     }
     cursor->step = 1;
     for (int64_t i = 0; i < count && px < scroll->image->width; ++i) {
-        const char byte = scroll->text[text_index(cursor->position, len)];
+        // A position outside the text (a cursor seeked below 0, or a text
+        // swapped under the scroller) is wrapped into it so that no byte past
+        // the text is read.
+        const char byte = scroll->text[common::floor_mod(cursor->position, len)];
         font_draw_char(scroll->font, static_cast<int8_t>(byte), static_cast<int32_t>(px), scroll->y,
                        scroll->image);
         px += w;
@@ -133,10 +146,8 @@ void scroll_draw(Scroll* scroll) {
 }
 
 void scroll_free(Scroll** scroll) {
-    if (!scroll || !*scroll) return;
-    ScrollBlock* block = block_of(*scroll);
-    cursor_free(&block->scroll.cursor);
-    font_free(&block->own_font);
-    free(block);
+    if (!scroll) return;
+    if (!*scroll) return;
+    release(block_of(*scroll));
     *scroll = nullptr;
 }
