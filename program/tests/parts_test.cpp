@@ -191,6 +191,7 @@ TEST_F(Parts, SpeedZeroFreezesTheTextWhileTheWavesMove) {
     EXPECT_EQ(lit_pixels(text_mask), before);
     EXPECT_EQ(x_phase, (phase + 16) % 1024);
     scroller->speed = 1;
+    demo_tiles_frame();  // drawn, then moved on: the move shows in the next frame
     demo_tiles_frame();
     EXPECT_NE(lit_pixels(text_mask), before);
     demo_tiles_end();
