@@ -86,9 +86,12 @@ mkdir "$root"
 mount -t tmpfs -o size=8g,mode=0755 quor7706-fresh "$root"
 if [ -n "$cache" ]; then
     pristine=$cache/bookworm-minbase
+    mkdir -p "$cache/apt-archives"
+    # Runs at the same time take turns at the cache.
+    exec 9>"$cache/lock"
+    flock 9
     # A month-old root is made again; so is one whose making did not finish.
     if [ ! -f "$pristine.done" ] || [ -n "$(find "$pristine.done" -mtime +30)" ]; then
-        mkdir -p "$cache"
         rm -f "$pristine.done"
         unmount_inside "$pristine"
         rm -rf --one-file-system "$pristine"
@@ -96,10 +99,12 @@ if [ -n "$cache" ]; then
         touch "$pristine.done"
     fi
     cp -a "$pristine/." "$root/"
-    # Downloaded packages are kept (a month at most): apt still has to install each one.
-    mkdir -p "$cache/apt-archives/partial"
+    # Packages downloaded by earlier runs (a month at most): apt still installs
+    # each one, it only need not fetch it again. Each run has its own copy, as
+    # apt locks the folder it downloads into.
     find "$cache/apt-archives" -maxdepth 1 -name '*.deb' -mtime +30 -delete
-    mount --bind "$cache/apt-archives" "$root/var/cache/apt/archives"
+    cp "$cache/apt-archives/"*.deb "$root/var/cache/apt/archives/" 2>/dev/null || true
+    flock -u 9
 else
     debootstrap_into "$root"
 fi
@@ -122,7 +127,12 @@ left=$((deadline - SECONDS))
 env -i HOME=/root TERM="${TERM:-dumb}" LANG=C.UTF-8 \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     timeout -k 10 "$left" chroot "$root" /bin/bash -lc "cd /home/newcomer/project && $command" \
-    </dev/null || status=$?
+    </dev/null 9>&- || status=$?
+if [ -n "$cache" ]; then
+    flock 9
+    cp -n "$root/var/cache/apt/archives/"*.deb "$cache/apt-archives/" 2>/dev/null || true
+    flock -u 9
+fi
 [ "$status" -ne 124 ] || say "stopped: the run took longer than ${limit}s" >&2
 say "exit $status"
 exit "$status"
