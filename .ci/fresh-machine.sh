@@ -124,10 +124,12 @@ done
 status=0
 left=$((deadline - SECONDS))
 [ "$left" -gt 0 ] || left=1
+# In the background, so that an interrupt ends the wait and the clean-up stops it.
 env -i HOME=/root TERM="${TERM:-dumb}" LANG=C.UTF-8 \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     timeout -k 10 "$left" chroot "$root" /bin/bash -lc "cd /home/newcomer/project && $command" \
-    </dev/null 9>&- || status=$?
+    </dev/null 9>&- &
+wait $! || status=$?
 if [ -n "$cache" ]; then
     flock 9
     cp -n "$root/var/cache/apt/archives/"*.deb "$cache/apt-archives/" 2>/dev/null || true
