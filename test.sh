@@ -2,7 +2,7 @@
 # Builds and runs every test.
 #   ./test.sh          the normal optimised build: every test (windows under its own Xvfb)
 #   ./test.sh asan     the same suite built with AddressSanitizer + UndefinedBehaviorSanitizer
-#   ./test.sh tsan     the audio tests built with ThreadSanitizer
+#   ./test.sh tsan     the tests labelled audio, built with ThreadSanitizer
 #   ./test.sh fuzz     a short run of every fuzz target (clang, libFuzzer), from its corpus if it has one
 set -euo pipefail
 cd "$(dirname "$0")"
