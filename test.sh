@@ -2,13 +2,19 @@
 # Builds and runs every test.
 #   ./test.sh          the normal optimised build: every test (windows under its own Xvfb)
 #   ./test.sh asan     the same suite built with AddressSanitizer + UndefinedBehaviorSanitizer
-#   ./test.sh tsan     the audio tests built with ThreadSanitizer
-#   ./test.sh fuzz     a short run of every fuzz target (clang, libFuzzer) from its corpus
+#   ./test.sh tsan     the tests labelled audio, built with ThreadSanitizer
+#   ./test.sh fuzz     a short run of every fuzz target (clang, libFuzzer), from its corpus if it has one
 set -euo pipefail
 cd "$(dirname "$0")"
 . tools/deps.sh
-quor_need_packages "${QUOR_BUILD_PACKAGES[@]}" "${QUOR_TEST_PACKAGES[@]}"
 kind=${1:-normal}
+case "$kind" in
+fuzz) quor_need_packages "${QUOR_BUILD_PACKAGES[@]}" "${QUOR_FUZZ_PACKAGES[@]}" ;;
+*) quor_need_packages "${QUOR_BUILD_PACKAGES[@]}" "${QUOR_TEST_PACKAGES[@]}" ;;
+esac
+# Every build names each option that changes what it makes, so a folder never
+# keeps one that an earlier command chose.
+checked=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DQUOR_FUZZ=OFF -DQUOR_BENCH=OFF)
 
 # Tests that open windows or send keys get an X server of their own, so they
 # never type into the user's desktop.
@@ -35,47 +41,56 @@ start_xvfb() {
 
 case "$kind" in
 normal)
-    quor_build build -DCMAKE_BUILD_TYPE=Release
+    # build/ is shared with ./run.sh, which leaves the tests out.
+    quor_build build -DCMAKE_BUILD_TYPE=Release -DQUOR_SANITIZE=OFF -DQUOR_FUZZ=OFF \
+        -DBUILD_TESTING=ON -DQUOR_BENCH=ON
     start_xvfb
-    ctest --test-dir build --output-on-failure -j 2
+    ctest --test-dir build --output-on-failure --no-tests=error -j 2
     ;;
 asan)
-    quor_build build-asan -DQUOR_SANITIZE=address -DQUOR_BENCH=OFF
+    quor_build build-asan "${checked[@]}" -DQUOR_SANITIZE=address
     start_xvfb
     # SDL's X11 and audio libraries are not instrumented; leaks inside them are theirs.
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
     export LSAN_OPTIONS=suppressions=$PWD/tools/lsan.supp:print_suppressions=0
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-    ctest --test-dir build-asan --output-on-failure -j 2
+    ctest --test-dir build-asan --output-on-failure --no-tests=error -j 2
     ;;
 tsan)
-    QUOR_TARGETS="snd_test sample_test sample_math_test sample_shape_test sample_text_test sam_test" \
-        quor_build build-tsan -DQUOR_SANITIZE=thread -DQUOR_BENCH=OFF
+    # The tests labelled audio: quor_tests_audio builds exactly those.
+    QUOR_TARGETS=quor_tests_audio quor_build build-tsan "${checked[@]}" -DQUOR_SANITIZE=thread
     export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
-    ctest --test-dir build-tsan --output-on-failure -L audio
+    ctest --test-dir build-tsan --output-on-failure --no-tests=error -L audio
     ;;
 fuzz)
-    targets=$(ls fuzz/*.cpp 2>/dev/null | xargs -r -n1 basename | sed 's/\.cpp$//' | tr '\n' ' ')
-    [ -n "$targets" ] || { echo "fuzz: no targets"; exit 0; }
-    CC=clang CXX=clang++ QUOR_TARGETS="$targets" quor_build build-fuzz -DQUOR_FUZZ=ON -DQUOR_BENCH=OFF
+    # quor_fuzz builds every fuzz target; fuzz/CMakeLists.txt lists them in targets.txt.
+    CC=clang CXX=clang++ QUOR_TARGETS=quor_fuzz quor_build build-fuzz -DCMAKE_BUILD_TYPE=Release \
+        -DQUOR_FUZZ=ON -DQUOR_SANITIZE=OFF -DQUOR_BENCH=OFF -DBUILD_TESTING=OFF
     seconds=${QUOR_FUZZ_SECONDS:-30}
-    ran=0
-    for corpus in fuzz/corpus/*/; do
-        name=$(basename "$corpus")
-        target=build-fuzz/fuzz/$name
-        [ -x "$target" ] || continue
+    passed=0
+    failed=0
+    while read -r name; do
+        [ -n "$name" ] || continue
+        seeds=()
+        [ -d "fuzz/corpus/$name" ] && seeds=("fuzz/corpus/$name")
         scratch=$(mktemp -d)
-        echo "== $name: ${seconds}s"
+        echo "== $name: ${seconds}s${seeds[*]:+ from ${seeds[*]}}"
         status=0
-        "$target" -max_total_time="$seconds" -print_final_stats=1 "$scratch" "$corpus" \
+        "build-fuzz/fuzz/$name" -max_total_time="$seconds" -print_final_stats=1 "$scratch" "${seeds[@]}" </dev/null \
             >"$scratch.log" 2>&1 || status=$?
         grep -E '^(stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)' "$scratch.log" || true
-        [ "$status" -eq 0 ] || tail -n 40 "$scratch.log" >&2
+        if [ "$status" -eq 0 ]; then
+            passed=$((passed + 1))
+        else
+            tail -n 40 "$scratch.log" >&2
+            echo "$name found a failure" >&2
+            failed=$((failed + 1))
+        fi
         rm -rf "$scratch" "$scratch.log"
-        [ "$status" -eq 0 ] || { echo "$name found a failure" >&2; exit 1; }
-        ran=$((ran + 1))
-    done
-    echo "fuzz: $ran passed, 0 failed"
+    done <build-fuzz/fuzz/targets.txt
+    echo "fuzz: $passed passed, $failed failed"
+    [ $((passed + failed)) -gt 0 ] || { echo "fuzz: no targets were built" >&2; exit 1; }
+    [ "$failed" -eq 0 ]
     ;;
 *)
     echo "usage: ./test.sh [normal|asan|tsan|fuzz]" >&2

@@ -1,6 +1,18 @@
-# Sourced by run.sh and test.sh: makes sure the Debian packages named in
-# "$@" are installed. As root it installs the missing ones; otherwise it
-# prints the one apt-get line to run and stops.
+# Sourced by run.sh and test.sh: the Debian packages each command needs, the
+# check that installs them, and the build helper.
+
+# Building the demo (run.sh, and every test build).
+QUOR_BUILD_PACKAGES=(cmake ninja-build g++ libsdl1.2-dev)
+# The tests and benchmarks (test.sh): GoogleTest, Google Benchmark, the X11
+# headers of the window tests' helper, and an X server of their own (Xvfb),
+# which test.sh waits for with xdpyinfo (x11-utils) and types into with xdotool.
+QUOR_TEST_PACKAGES=(libgtest-dev libbenchmark-dev libx11-dev xvfb x11-utils xdotool)
+# The fuzz targets (test.sh fuzz): clang with libFuzzer and its sanitizer runtimes.
+QUOR_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+
+# Makes sure the Debian packages named in "$@" are installed. As root it
+# installs the missing ones; otherwise it prints the one apt-get line to run
+# and stops.
 quor_need_packages() {
     local missing=()
     local p
@@ -22,20 +34,60 @@ quor_need_packages() {
     fi
 }
 
-# Configures (once) and builds the given build folder with extra CMake options;
-# builds only the targets named in QUOR_TARGETS when that is set.
+# The value of NAME in the CMake cache of build folder DIR (empty when unset).
+quor_cached() {
+    [ -f "$1/CMakeCache.txt" ] || return 0
+    sed -n "s/^$2:[A-Z]*=//p;T;q" "$1/CMakeCache.txt"
+}
+
+# quor_build DIR -DNAME=VALUE...
+# Builds folder DIR with the CMake options given; builds only the targets named
+# in QUOR_TARGETS when that is set. It configures first whenever DIR has no
+# build files, its last configure here failed, the compiler in CXX is not the
+# one it was configured with, or an option given differs from the cached
+# value, so no earlier failure or earlier option leaves a folder that ignores
+# what is asked now. Such a folder is configured afresh, dropping whatever a
+# failed attempt left in its cache; a changed option alone is set in place.
 quor_build() {
     local dir=$1
     shift
-    local gen=()
-    command -v ninja >/dev/null 2>&1 && [ ! -f "$dir/Makefile" ] && gen=(-G Ninja)
-    if [ ! -f "$dir/CMakeCache.txt" ]; then
-        cmake -S . -B "$dir" "${gen[@]}" "$@" >/dev/null || return 1
+    local generator build_file stamp=$dir/quor-configured
+    generator=$(quor_cached "$dir" CMAKE_GENERATOR)
+    [ -n "$generator" ] || generator=Ninja
+    case "$generator" in
+    Ninja) build_file=build.ninja ;;
+    *) build_file=Makefile ;;
+    esac
+
+    local how=""
+    if [ ! -f "$dir/$build_file" ] || [ ! -f "$stamp" ]; then
+        how=fresh
+    elif [ -n "${CXX:-}" ] && [ "$(readlink -f "$(command -v "$CXX")")" != \
+        "$(readlink -f "$(quor_cached "$dir" CMAKE_CXX_COMPILER)")" ]; then
+        how=fresh # CMake never swaps the compiler of a configured folder
+    else
+        local option name value
+        for option in "$@"; do
+            case "$option" in
+            -D*=*) ;;
+            *) continue ;;
+            esac
+            name=${option#-D}
+            name=${name%%=*}
+            name=${name%%:*}
+            value=${option#*=}
+            [ "$(quor_cached "$dir" "$name")" = "$value" ] || how=update
+        done
+    fi
+
+    if [ -n "$how" ]; then
+        local fresh=()
+        [ "$how" = fresh ] && fresh=(--fresh -G "$generator")
+        rm -f "$stamp"
+        cmake "${fresh[@]}" -S . -B "$dir" "$@" >/dev/null || return 1
+        touch "$stamp"
     fi
     local targets=()
     [ -n "${QUOR_TARGETS:-}" ] && targets=(--target $QUOR_TARGETS)
     cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
 }
-
-QUOR_BUILD_PACKAGES=(cmake ninja-build g++ libsdl1.2-dev)
-QUOR_TEST_PACKAGES=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils libx11-dev clang libclang-rt-14-dev)
