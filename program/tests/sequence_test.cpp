@@ -11,6 +11,7 @@
 #include "image/img.h"
 #include "platform/fps.h"
 #include "program/demo.h"
+#include "program/tests/headless.h"
 #include "text/font.h"
 #include "text/scroll.h"
 
@@ -41,11 +42,7 @@ void delay(uint32_t ms) {
 }
 
 TEST(MusicSequence, TheOpeningAndWhoJoinsWhen) {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "nosuchdriver", 1);
-    screen = img_new();
-    img_resize(screen, 256, 256);
-    demo_init_objects();
+    headless_program_start();
     fps_set_clock(ticks, delay);
     fps_state.target_fps = 50;
     const uint32_t part_start = virtual_ms;
@@ -74,13 +71,7 @@ TEST(MusicSequence, TheOpeningAndWhoJoinsWhen) {
     EXPECT_EQ(first_minute, (std::vector<int32_t>{19, 3, 4, 11, 6, 0, 18}));
     EXPECT_EQ(by_third, (std::vector<int32_t>{20, 10, 2, 24, 1, 9, 12}));
 
-    font_free(&font);
-    scroll_free(&scroller);
-    img_free(&logo_mask);
-    img_free(&logo);
-    img_free(&text_mask);
-    img_free(&screen);
-    sample_free(&mix);
+    headless_program_stop();
 }
 
 }  // namespace
