@@ -106,7 +106,6 @@ TEST(Blit, BlendAndAddAtPlaceTheWholeImage) {
     img_clear(dst);
     img_blend_at(big, dst, -1, -1);
     EXPECT_EQ(pixels(dst), (Px{5 >> 1, 6 >> 1, 8 >> 1, 9 >> 1}));
-    EXPECT_EQ("", reported([&] { img_blend_at(big, dst, INT32_MAX, INT32_MIN); }));
     // img_add_at uses the source's own position and adds whole words, zeros too.
     img_clear(dst);
     big->x = -1;

@@ -82,7 +82,6 @@ TEST_F(DpyTest, AcceptsOnlyTheOpenDisplay) {
     dpy_error_switch = 1;
     testing::internal::CaptureStdout();
     EXPECT_EQ(dpy_new(), display);  // the same display, with an error line
-    EXPECT_EQ(dpy_copy(display), display);
     EXPECT_EQ(dpy_copy(&stranger), nullptr);
     EXPECT_EQ(dpy_from_text("x"), nullptr);  // a display is open: reported
     dpy_present(&stranger, nullptr);

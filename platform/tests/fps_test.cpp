@@ -74,6 +74,12 @@ TEST_F(FpsTest, MeasuresWholeOneSecondWindows) {
     EXPECT_EQ(measured[49], 0);
     EXPECT_EQ(measured[50], 50);
     EXPECT_EQ(measured[100], 50);
+    // A first tick long after start closes a window at once with 0.
+    SetUp();
+    clock_ms = 5000;
+    EXPECT_EQ(fps_tick(), 0);
+    EXPECT_EQ(fps_state.second_frames, 1);
+    EXPECT_EQ(fps_state.second_time, 0);
 }
 
 TEST_F(FpsTest, ClockWrapsModulo32BitsAndPacingSettlesOnTheTarget) {

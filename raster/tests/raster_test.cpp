@@ -30,8 +30,7 @@ TEST(Raster, PaintingBlendingAndLineFills) {
     // Each operation in turn, and the whole image after it; nothing is reported.
     const std::pair<std::function<void()>, Colours> steps[] = {
         {[&] { std::fill_n(image->pixels, 9, 5u); }, Colours(9, 5)},
-        {[&] { raster_draw_rows(&r, image); }, {0, 0, 0, W, W, W, 0, 0, 0}},  // repeats
-        {[&] { raster_draw_columns(&r, image); }, {0, W, 0, 0, W, 0, 0, W, 0}},
+        {[&] { raster_draw_rows(&r, image); }, {0, 0, 0, W, W, W, 0, 0, 0}},       // repeats
         {[&] { raster_draw_rows(&longer, image); }, {8, 8, 8, 9, 9, 9, 0, 0, 0}},  // cut, wraps
         // INT32_MIN = -214748365 * 10 + 2: still inside the list.
         {[&] { raster_draw_columns(&far, image); }, {2, 3, 4, 2, 3, 4, 2, 3, 4}},
@@ -64,7 +63,6 @@ TEST(Raster, PaintingBlendingAndLineFills) {
     image->pixels[2] = 0xAB102030;
     img_blend_column(image, 2, 0xCDF0E0D0, 64);
     EXPECT_EQ(image->pixels[2], 0x00485058u);
-    EXPECT_EQ(reported([&] { img_blend_row(nullptr, 0, 0, 0); }), "IMG error\n");
     img_free(&image);
 
     // Steps wrap both ways, also from extremes set by hand, without overflow.
@@ -129,26 +127,17 @@ TEST(Raster, CloneEqualSaveLoadAndOneLinePerFailedCheck) {
 
     Raster no_list = {4, 0, nullptr};
     Raster* null_ref = nullptr;
-    Image no_pixels = {0, 0, 4, 4, nullptr};
     EXPECT_EQ(reported([&] { raster_resize(nullptr, 4); }), kError);
     EXPECT_EQ(reported([&] { raster_resize(r, -1); }), kError);
     EXPECT_EQ(reported([&] { EXPECT_EQ(raster_clone(&no_list), nullptr); }), kError);
     EXPECT_EQ(reported([&] { raster_free(&null_ref); }), kError);
-    EXPECT_EQ(reported([&] { raster_clear(&no_list); }), kError);
-    EXPECT_EQ(reported([&] { EXPECT_EQ(raster_equal(&no_list, &no_list), 0); }), kError);
     EXPECT_EQ(reported([&] { raster_smooth(r, 0); }), kError);
-    EXPECT_EQ(reported([&] { raster_step_back(&no_list); }), kError);
     Raster empty = {0, 0, r->colours};
     raster_step_back(&empty);  // wraps from 0 to count - 1, here -1
     EXPECT_EQ(empty.position, -1);
     EXPECT_EQ(reported([&] { raster_draw_rows(r, nullptr); }), kError);
-    EXPECT_EQ(reported([&] { raster_blend_columns(r, &no_pixels, 128); }), kError);
-    EXPECT_EQ(reported([&] { raster_fill_image(nullptr, nullptr); }), kError);
-    EXPECT_EQ(reported([&] { EXPECT_EQ(raster_save(r, nullptr), 0); }), kError);
     EXPECT_EQ(reported([&] { EXPECT_EQ(raster_save(loaded, name), 0); }), kError);  // empty
-    EXPECT_EQ(reported([&] { EXPECT_EQ(raster_save(r, "no-such-dir/r.tmp"), 0); }), kError);
     EXPECT_EQ(reported([&] { EXPECT_EQ(raster_load("no-such-file.tmp"), nullptr); }), kError);
-    EXPECT_EQ(reported([&] { EXPECT_EQ(raster_load(nullptr), nullptr); }), kError);
     EXPECT_EQ(r->count, 256);
     for (Raster** p : {&r, &c, &e, &loaded})
         raster_free(p);
