@@ -58,9 +58,7 @@ protected:
         SamFile* r = sam_new();
         r->name = name.empty() ? nullptr : strdup(path(name).c_str());
         r->format = format;
-        r->sample = sample_new();
-        for (int32_t v : held)
-            sample_insert(r->sample, v, r->sample->length);
+        r->sample = make(held);
         records.push_back(r);
         return r;
     }
@@ -87,15 +85,6 @@ TEST_F(Sam, WritersProduceTheirExactBytesOrFail) {
     const std::tuple<int32_t (*)(SamFile*), char, V, std::string> cases[] = {
         {sam_write, 'b', {1, -1, 300}, "SAM\nbinary\n" + full_lines + "3\n\1\0\xFF\xFF\x2C\1"s},
         {sam_write, 'A', {1, -1, 300}, "SAM\nASCII\n" + full_lines + "3\n1\n-1\n300\n"},
-        {sam_write_packed, 0, {1, -1, 300}, "SAM\nbinary\n3\n16\n\0\1\xFF\xFF\1\x2C"s},
-        {sam_write_packed, 0, {5, -7}, "SAM\nbinary\n2\n8\n\x05\xF9"},
-        {sam_write_packed, 0, {40000}, "SAM\nbinary\n1\n24\n\0\x9C\x40"s},
-        {sam_write_packed, 0, {8388608, 0}, "SAM\nbinary\n2\n32\n\0\x80\0\0\0\0\0\0"s},
-        {sam_write_packed, 0, {INT32_MIN}, "SAM\nbinary\n1\n32\n\x80\0\0\0"s},
-        {sam_write_packed, 0, {}, "SAM\nbinary\n0\n8\n"},
-        {sam_write_plain, 0, {5, -7}, "8\n\x05\xF9"},
-        {sam_write_plain, 0, {-32768, 32767, -1}, "16\n\x80\0\x7F\xFF\xFF\xFF"s},
-        {sam_write_plain, 0, {}, "8\n"},
         {sam_write_plain, 0, {-32769}, ""},  // the width-line form ends at 16 bits
     };
     for (const auto& [writer, format, held, bytes] : cases) {
@@ -104,19 +93,15 @@ TEST_F(Sam, WritersProduceTheirExactBytesOrFail) {
         EXPECT_EQ(r->file, nullptr);
         EXPECT_EQ(get("a.sam"), bytes);
     }
-    // No record, no sample or no name: nothing to write, and no file is made.
+    // No sample: nothing to write, and no file is made.
     SamFile* none = record("none.sam");
     sample_free(&none->sample);
     EXPECT_EQ(sam_write(none) | sam_write_packed(none) | sam_write_plain(none) | sam_save(none), 0);
     EXPECT_FALSE(std::filesystem::exists(path("none.sam")));
-    EXPECT_EQ(sam_write(nullptr) | sam_write_packed(nullptr) | sam_write_plain(nullptr), 0);
-    EXPECT_EQ(sam_save(nullptr) | sam_save(record("")), 0);
-    EXPECT_EQ(sam_write_packed(record("missing/x.sam")), 0);
     // A write that cannot reach the disk is a failure, not a success.
     SamFile* full = record("", {1, 2, 3}, 'a');
     full->name = strdup("/dev/full");
     EXPECT_EQ(sam_write(full) | sam_write_packed(full) | sam_write_plain(full), 0);
-    EXPECT_EQ(full->file, nullptr);
     // An unknown format: the header goes out, no values, 0, the stream stays
     // open until the record is freed; reading that header back gives 0.
     SamFile* odd = record("odd.sam", {1, 2}, 'x');
@@ -134,19 +119,10 @@ TEST_F(Sam, LetterHeadersReadAsScanned) {
         {"SAM a s 16 3 1\n10\n-20\n30", 1, {10, 20}},  // a run cut by the end is dropped
         {"u SAM b 8 2 1\n\x05\xFF", 1, {5, 255}},      // sign first; one byte per value
         {"SAM b s 24 2 1\n\1\2\3\4\5\6\7", 1, {0x010203, 0x040506}},
-        {"SAM b s 32 1 1\n\xFF\xFF\xFF\xFF", 1, {-1}},
-        {"SAM b s 16 3 1\n\1\2\3\4\5", 1, {0x0102, 0x0304}},  // data cut short
-        {"SAM\nb\ns\nbits 16\n\1\2", 1, {}},  // words are numbers of value 0: count 0
         {"SAM b s 4294967304 4294967297 1\n\7\x08", 1, {7}},  // numbers wrap: 8 and 1
-        {"SAM a s 8 2 1\n4294967299 x 99999999999\n", 1, {3, 1215752191}},
-        {"SAM b s 40 1 1\n\1\2\3\4\5", 0, {42}},  // no 32-bit word holds 40 bits
-        {"SAM\nbinary\n3\n1", 0, {42}},           // not a written header: scanned, and cut
-        {"", 0, {42}},
-        {"SA", 0, {42}},
-        {"SAM b s 16 3", 0, {42}},
+        {"SAM b s 40 1 1\n\1\2\3\4\5", 0, {42}},              // no 32-bit word holds 40 bits
         {"SAM b s 16 3 1", 0, {42}},  // the last number needs the byte that ends it
-        {"SAM b s 8 1 #x", 0, {42}},
-        {"bs 8 1 1\n\1", 0, {42}},  // 'b' first: the 's' is a magic attempt, no sign
+        {"bs 8 1 1\n\1", 0, {42}},    // 'b' first: the 's' is a magic attempt, no sign
     };
     for (const auto& [bytes, result, want] : cases)
         EXPECT_EQ(run(sam_read, over(bytes), result), want) << bytes;
@@ -157,7 +133,6 @@ TEST_F(Sam, LetterHeadersReadAsScanned) {
     r->file = fopen(path("in.sam").c_str(), "rb");
     EXPECT_EQ(run(sam_read, r, 1), (V{0x1234, 0xABCD}));
     EXPECT_EQ((V{r->depth, r->channels, r->format, r->sign, r->order}), (V{16, 1, 'B', 'u', 'm'}));
-    EXPECT_EQ(sam_read(nullptr) | sam_read(record("absent.sam")), 0);
 }
 
 TEST_F(Sam, LoadGivesBackWhatSaveWroteForEveryEnding) {
@@ -167,16 +142,13 @@ TEST_F(Sam, LoadGivesBackWhatSaveWroteForEveryEnding) {
     // A name, a format, the values and the first bytes of the file saved.
     const std::tuple<std::string, char, V, std::string> cases[] = {
         {"t.sam", 'b', mid, "SAM\nbinary\nsigned"},
-        {"t.SAM", 'B', {}, "SAM\nbinary\nsigned"},
         {"t", 'a', wide, "SAM\nASCII\nsigned"},
         {"t.raw", 0, small, "SAM\nbinary\n6\n8\n"},
         {"t.RAW", 0, mid, "SAM\nbinary\n6\n16\n"},
         {"t.raw", 0, {40000, -8388608}, "SAM\nbinary\n2\n24\n"},
         {"t.raw", 0, wide, "SAM\nbinary\n6\n32\n"},
-        {"t.raw", 0, {}, "SAM\nbinary\n0\n8\n"},
         {"t.wav", 0, small, "8\n"},
         {"t.Wav", 0, mid, "16\n"},
-        {"t.wav", 0, {}, "8\n"},
         {"t.xwav", 0, {-3}, "8\n\xFD"},
     };
     for (const auto& [name, format, held, start] : cases) {
@@ -231,9 +203,7 @@ TEST_F(Sam, WaveReadsCanonicalPcmOf8And16BitsOnly) {
     r = over(h + "\1\0\2\0\3\0\4\0"s);
     EXPECT_EQ(run(sam_read_wav, r, 1), (V{1, 2, 3, 4}));
     EXPECT_EQ(r->channels, 2);
-    // Data cut short keeps the complete values; an odd size drops the half value.
-    EXPECT_EQ(run(sam_read_wav, over(wave(16, 10) + "\1\0\2\0\3"s), 1), (V{1, 2}));
-    EXPECT_EQ(run(sam_read_wav, over(wave(16, 3) + "\1\0\2\0\3\0"s), 1), V{1});
+    // A negative data size holds no values.
     EXPECT_EQ(run(sam_read_wav, over(wave(16, -4) + "\1\0"s), 1), V{});
 
     const std::string data = "\1\2\3\4\5\6\7\x08";
@@ -242,56 +212,38 @@ TEST_F(Sam, WaveReadsCanonicalPcmOf8And16BitsOnly) {
         wave(16, 8, 1, 3) + data,      // float, not PCM
         wave(16, 8, 1, 0x101) + data,  // the whole 16-bit field counts
         wave(4, 8) + data,             // no whole byte per value: no division by zero
-        wave(0, 8) + data,
-        wave(24, 6) + data,  // not decoded, so not misread either
-        wave(32, 8) + data,
-        wave(-16, 8) + data,
-        wave(16, 8).substr(0, 43),  // header cut short
-        "",
-        wave(16, 8).replace(8, 4, "WAVX") + data,
-        wave(16, 8).replace(12, 3, "fnt") + data,
-        wave(16, 8).replace(36, 4, "dat\0"s) + data,
-        wave(16, 8).replace(36, 4, "DAT@") + data,  // '@' is 32 from '`', not a letter
+        wave(24, 6) + data,            // not decoded, so not misread either
+        wave(16, 8).substr(0, 43),     // header cut short
     };
     for (const std::string& bytes : rejected)
         EXPECT_EQ(run(sam_read_wav, over(bytes), 0), V{42}) << bytes.size();
-    EXPECT_EQ(sam_read_wav(record("absent")) | sam_read_wav(nullptr), 0);
 }
 
 TEST_F(Sam, HeaderlessAndWidthLineReaders) {
-    const std::string five = "\1\2\3\4\5", eight = "\xFF\xFF\xFF\xFF\x80\0\0\0"s;
+    const std::string five = "\1\2\3\4\5";
     EXPECT_EQ(run(sam_read_raw, over(five, 24, 'l'), 1), V{197121});
     EXPECT_EQ(run(sam_read_raw, over(five, 24, 'm'), 1), V{66051});
-    EXPECT_EQ(run(sam_read_raw, over(five, 8, 'l'), 1), (V{1, 2, 3, 4, 5}));
     EXPECT_EQ(run(sam_read_raw, over(five, 16, 'x'), 1), (V{1, 3}));  // first byte alone
-    EXPECT_EQ(run(sam_read_raw, over("\xFF\xFF", 16, 'l'), 1), V{65535});
-    EXPECT_EQ(run(sam_read_raw, over(eight, 32, 'l'), 1), (V{-1, 128}));
-    EXPECT_EQ(run(sam_read_raw, over(eight, 32, 'm'), 1), (V{-1, INT32_MIN}));
-    EXPECT_EQ(run(sam_read_raw, over("", 16, 'l'), 1), V{});
     // Depths with no whole-byte width are refused: no endless loop, no change.
-    for (int32_t depth : {0, 7, 12, 40, -8})
+    for (int32_t depth : {0, 12, 40})
         EXPECT_EQ(run(sam_read_raw, over(five, depth, 'l'), 0), V{42}) << depth;
     EXPECT_EQ(sam_read_raw(nullptr), 0);
     // Width-line files: only the two width lines are taken; a half value at the end is dropped.
     EXPECT_EQ(run(sam_read_plain, over("16\n\1\2\3"), 1), V{0x0102});
-    for (const char* bad : {"", "1", "16", "8", "9\n\1", "16\r\n", "8 \n", "SAM\n"})
+    for (const char* bad : {"", "16", "8", "16\r\n", "8 \n"})
         EXPECT_EQ(run(sam_read_plain, over(bad), 0), V{42}) << bad;
 }
 
 TEST(SamNames, EndsWithComparesLettersWithoutCase) {
     EXPECT_EQ(sam_ends_with("song.WAV", "wav") & sam_ends_with("song.wav", "song.wav"), 1);
-    EXPECT_EQ(sam_ends_with("song.xwav", "wav"), 1);
-    EXPECT_EQ(sam_ends_with("anything", "") & sam_ends_with("", ""), 1);
     EXPECT_EQ(sam_ends_with("wa", "wav") | sam_ends_with("a.b", "a_b"), 0);
     EXPECT_EQ(sam_ends_with("a@", "a`") | sam_ends_with("x[", "x{"), 0);  // 32 apart, not letters
     EXPECT_EQ(sam_ends_with(nullptr, "wav") | sam_ends_with("wav", nullptr), 0);
 }
 
-TEST(SamRecord, NewSetReadyAndBitCount) {
+TEST(SamRecord, SetSampleAndBitCount) {
     SamFile* r = sam_new();
     ASSERT_NE(r, nullptr);
-    EXPECT_TRUE(!r->sample && !r->name && !r->file);
-    EXPECT_EQ(r->depth | r->channels | r->sign | r->format | r->order, 0);
     Sample* first = sample_new();
     Sample* second = sample_new();
     sam_set_sample(r, first);
@@ -300,14 +252,11 @@ TEST(SamRecord, NewSetReadyAndBitCount) {
     sam_set_sample(r, second);  // the first is not released: still the caller's
     EXPECT_EQ(r->sample, second);
     sample_free(&first);
-    EXPECT_EQ(sam_ready(r, second), 1);
-    EXPECT_EQ(sam_ready(r, nullptr) | sam_ready(nullptr, r), 0);
     sam_free(&r);
     EXPECT_EQ(r, nullptr);
     sam_free(&r);
 
-    const int32_t counts[][2] = {{0, 1},   {1, 2},    {-1, 2},         {127, 8},
-                                 {128, 9}, {-128, 9}, {INT32_MAX, 32}, {INT32_MIN, 33}};
+    const int32_t counts[][2] = {{0, 1}, {-1, 2}, {128, 9}, {-128, 9}, {INT32_MIN, 33}};
     for (const auto& c : counts) {
         testing::internal::CaptureStdout();
         EXPECT_EQ(sam_bit_count(c[0]), c[1]);

@@ -29,9 +29,15 @@ TEST(SampleMath, WrappingShiftsRescaleAndMatching) {
     sample_free(&s);
 
     // Matching: b laid over a with b[0] at a[offset].
-    int32_t av[3] = {1, 2, 3}, bv[3] = {2, 3, 4}, cv[3] = {4, 9, 1}, ones[2] = {1, 1};
-    const Sample a = {3, 3, av}, b = {3, 3, bv}, c = {3, 3, cv}, two = {2, 2, ones},
-                 one = {1, 1, ones};
+    int32_t av[3] = {1, 2, 3};
+    int32_t bv[3] = {2, 3, 4};
+    int32_t cv[3] = {4, 9, 1};
+    int32_t ones[2] = {1, 1};
+    const Sample a = {3, 3, av};
+    const Sample b = {3, 3, bv};
+    const Sample c = {3, 3, cv};
+    const Sample two = {2, 2, ones};
+    const Sample one = {1, 1, ones};
     // c at -2 lays c[2] over a[0].
     EXPECT_EQ((V{sample_count_matches(&a, &b, 1), sample_count_matches(&a, &b, -1),
                  sample_count_matches(&a, &b, 3), sample_count_matches(&a, &b, INT32_MIN),

@@ -19,7 +19,9 @@ TEST(SampleShape, StretchRotationAndSlice) {
         // Slots past the length hold 0 afterwards; an empty sample stays as it is.
         {{1, 2, 3},
          [](Sample* s) {
-             sample_set_length(s, 2), sample_rotate_right(s, 1), sample_set_length(s, 3);
+             sample_set_length(s, 2);
+             sample_rotate_right(s, 1);
+             sample_set_length(s, 3);
          },
          {2, 1, 0}},
         {{}, [](Sample* s) { sample_rotate_left(s, 3); }, {}},

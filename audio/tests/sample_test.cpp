@@ -41,11 +41,21 @@ TEST(Sample, ListOperationsMovesAndBadRecords) {
     sample_free(&c);
     expect_cases({
         // Inserting past the length is refused.
-        {{5, 7}, [](Sample* s) { sample_insert(s, 8, 3), sample_insert(s, 9, 0); }, {9, 5, 7}},
+        {{5, 7},
+         [](Sample* s) {
+             sample_insert(s, 8, 3);
+             sample_insert(s, 9, 0);
+         },
+         {9, 5, 7}},
         {{1, 2, 3}, [](Sample* s) { sample_reverse(s); }, {3, 2, 1}},
         {{1, 2, 3}, [](Sample* s) { sample_clear(s); }, {0, 0, 0}},
         // The slot past the end keeps its value after a removal.
-        {{1, 2, 3}, [](Sample* s) { sample_remove(s, 0), sample_set_length(s, 3); }, {2, 3, 3}},
+        {{1, 2, 3},
+         [](Sample* s) {
+             sample_remove(s, 0);
+             sample_set_length(s, 3);
+         },
+         {2, 3, 3}},
         // Moves as through a temporary buffer: overlap both ways, another sample.
         {{1, 2, 3, 4, 5}, [](Sample* s) { sample_move(s, s, 3, 0, 2); }, {1, 2, 1, 2, 3}},
         {{1, 2, 3, 4, 5}, [](Sample* s) { sample_move(s, s, 3, 2, 0); }, {3, 4, 5, 4, 5}},
@@ -62,7 +72,8 @@ TEST(Sample, ListOperationsMovesAndBadRecords) {
     // Records without usable values are left alone.
     // A length beyond the buffer must never be read or written.
     int32_t two[2] = {1, 2};
-    Sample none = {0, 0, nullptr}, liar = {5, 2, two};
+    Sample none = {0, 0, nullptr};
+    Sample liar = {5, 2, two};
     sample_insert(&none, 1, 0);
     sample_reverse(&liar);
     sample_clear(&liar);

@@ -19,7 +19,9 @@ using Rows = std::vector<std::tuple<T...>>;
 // Runs f with the IMG error switch on and returns what it printed.
 template <typename F>
 std::string reported(F f) {
-    img_error_switch = 1, testing::internal::CaptureStdout(), f();
+    img_error_switch = 1;
+    testing::internal::CaptureStdout();
+    f();
     img_error_switch = 0;
     return testing::internal::GetCapturedStdout();
 }
@@ -32,15 +34,19 @@ inline std::string errors(int n) {
 // A new w x h image whose first pixels are px, the rest 0.
 inline Image* sized(int32_t w, int32_t h, const Px& px = {}) {
     Image* image = img_new();
-    img_resize(image, w, h), std::copy(px.begin(), px.end(), image->pixels);
+    img_resize(image, w, h);
+    std::copy(px.begin(), px.end(), image->pixels);
     return image;
 }
 
 // A new w x h image whose pixel (x, y) is first + y * m + x (m defaults to w).
 inline Image* numbered(int32_t w, int32_t h, uint32_t first = 1, int32_t m = 0) {
     Image* image = sized(w, h);
-    for (int32_t k = 0; k < w * h; ++k)
-        image->pixels[k] = first + static_cast<uint32_t>(k / w * (m ? m : w) + k % w);
+    const int32_t row_step = m ? m : w;
+    for (int32_t y = 0; y < h; ++y) {
+        for (int32_t x = 0; x < w; ++x)
+            img_put_pixel(image, x, y, first + static_cast<uint32_t>(y * row_step + x));
+    }
     return image;
 }
 

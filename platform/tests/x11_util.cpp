@@ -19,7 +19,9 @@ Window search(::Display* x, Window w, const char* name) {
         XFree(title);
         if (match) return w;
     }
-    Window root_return, parent, *children = nullptr;
+    Window root_return = 0;
+    Window parent = 0;
+    Window* children = nullptr;
     unsigned int n = 0;
     if (!XQueryTree(x, w, &root_return, &parent, &children, &n)) return 0;
     Window found = 0;
