@@ -19,7 +19,7 @@
 
 struct Sound;
 
-constexpr int32_t kMusicRate = 44100;                    // values per second, mono
+constexpr int32_t kMusicRate = 44100;                   // values per second, mono
 constexpr int32_t kMusicFrameValues = kMusicRate / 50;  // 882 values per 20 ms frame
 
 // One change of the music: at `frame` (50 a second) `voice` took `sound`.
