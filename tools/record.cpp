@@ -314,9 +314,11 @@ void on_frame(const Image* frame) {
     r.recorded += 1;
     note_music_changes(r);
     music_take(sound, r.values.data(), kMusicFrameValues);
-    if (!r.output->add(frame, r.values.data(), kMusicFrameValues))
-        stop(interrupted ? "interrupted; nothing written" : r.output->error(),
-             interrupted ? 130 : 1);
+    if (!r.output->add(frame, r.values.data(), kMusicFrameValues)) {
+        r.recorded -= 1;  // not complete
+        if (interrupted) stop_interrupted();
+        stop(r.output->error(), 1);
+    }
     r.progress->frame(r.recorded);
 }
 
