@@ -225,6 +225,8 @@ std::string probe(const fs::path& file, const std::string& stream, const std::st
 }
 
 TEST_F(Record, SixSecondsOfVideoWithItsSound) {
+    ASSERT_EQ(system("command -v ffprobe >/dev/null"), 0)
+        << "ffprobe missing: apt-get install ffmpeg";
     const Result run = record({"--frames", "300", "--quiet", "-o", "v.mp4"});
     ASSERT_EQ(run.status, 0) << run.err;
     const fs::path video = work("v.mp4");
