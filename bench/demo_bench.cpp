@@ -7,6 +7,7 @@
 #include "audio/sample.h"
 #include "image/img.h"
 #include "program/demo.h"
+#include "program/tests/headless.h"
 #include "text/scroll.h"
 
 namespace {
@@ -14,11 +15,7 @@ namespace {
 // The program's objects without a window or audio device, made once.
 void set_up_program() {
     if (screen) return;
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "nosuchdriver", 1);
-    screen = img_new();
-    img_resize(screen, 256, 256);
-    demo_init_objects();
+    headless_program_start();
 }
 
 // All 16 pictures on screen, as the part sets them up.

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -21,24 +22,46 @@ namespace {
 using namespace std::chrono_literals;
 using Pixels = std::vector<uint32_t>;
 
-// What the window shows, told apart by the bars the parts draw.
-enum class Look { kBlackish, kColumns, kRows, kOther };
+// What the window shows, told apart by what each part draws.
+enum class Look { kBlack, kPictures, kBars, kTiles, kLogo, kRotor, kOther };
 
 Look classify(const Pixels& p) {
-    if (std::count_if(p.begin(), p.end(), [](uint32_t v) { return v & 0xF0F0F0; }) < 16384)
-        return Look::kBlackish;
-    int uniform_columns = 0, uniform_rows = 0;
-    for (int i = 0; i < 256; ++i) {
-        bool column = true, row = true;
-        for (int j = 1; j < 256; ++j) {
-            column &= p[j * 256 + i] == p[i];
-            row &= p[i * 256 + j] == p[i * 256];
+    int across = 0;  // horizontally adjacent pixels that are equal
+    int down = 0;    // vertically adjacent pixels that are equal
+    int dark = 0;    // every channel below 16
+    int faded = 0;   // brightest channel 16 .. 95: a fading trail
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            const uint32_t v = p[y * 256 + x];
+            if (x > 0 && v == p[y * 256 + x - 1]) ++across;
+            if (y > 0 && v == p[(y - 1) * 256 + x]) ++down;
+            const uint32_t top = std::max({v >> 16 & 255, v >> 8 & 255, v & 255});
+            if (top < 16) ++dark;
+            if (top >= 16 && top < 96) ++faded;
         }
-        uniform_columns += column;
-        uniform_rows += row;
     }
-    if (uniform_columns > 250 && uniform_rows < 10) return Look::kColumns;
-    if (uniform_rows > 250 && uniform_columns < 10) return Look::kRows;
+    int uniform_columns = 0;
+    for (int x = 0; x < 256; ++x) {
+        bool same = true;
+        for (int y = 1; y < 256; ++y)
+            same = same && p[y * 256 + x] == p[x];
+        uniform_columns += same;
+    }
+    // Rows of the logo at the bottom of the tile part are not one colour.
+    int busy_bottom_rows = 0;
+    for (int y = 200; y <= 250; ++y) {
+        bool same = true;
+        for (int x = 1; x < 256; ++x)
+            same = same && p[y * 256 + x] == p[y * 256];
+        busy_bottom_rows += !same;
+    }
+    const double pairs = 256.0 * 255.0;
+    if (dark > 65000) return Look::kBlack;
+    if (uniform_columns > 250) return Look::kBars;
+    if (down > 0.85 * pairs) return Look::kRotor;
+    if (dark > 0.55 * 65536 && faded > 500) return Look::kLogo;
+    if (across > 0.6 * pairs && down < 0.3 * pairs && busy_bottom_rows >= 40) return Look::kTiles;
+    if (dark < 0.3 * 65536 && across < 0.5 * pairs && down < 0.55 * pairs) return Look::kPictures;
     return Look::kOther;
 }
 
@@ -91,11 +114,17 @@ private:
     std::string stderr_path_;
 };
 
+Look grab_look() {
+    Pixels p;
+    return x11_grab("QUOR7706", 256, 256, &p) ? classify(p) : Look::kOther;
+}
+
 bool shows(Look wanted, std::chrono::milliseconds limit) {
     Pixels p;
     for (auto end = std::chrono::steady_clock::now() + limit;
-         std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(40ms))
+         std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(40ms)) {
         if (x11_grab("QUOR7706", 256, 256, &p) && classify(p) == wanted) return true;
+    }
     return false;
 }
 
@@ -114,28 +143,115 @@ protected:
 
 TEST_F(E2eTest, SpaceWalksTheCycleAndQuitEndsWithStatusOne) {
     Demo demo(kDiskAudio);
-    ASSERT_TRUE(shows(Look::kColumns, 10s)) << "the first part did not show";
+    ASSERT_TRUE(shows(Look::kPictures, 10s)) << "the first part did not show";
     ASSERT_TRUE(press("space"));
-    EXPECT_TRUE(shows(Look::kRows, 5s)) << "SPACE did not start the second part";
-    ASSERT_TRUE(press("1") && press("x") && press("4"));  // keys without a meaning
-    EXPECT_TRUE(shows(Look::kRows, 1s));
+    EXPECT_TRUE(shows(Look::kTiles, 5s)) << "SPACE did not start the second part";
+    ASSERT_TRUE(press("1"));  // keys without a meaning
+    ASSERT_TRUE(press("x"));
+    EXPECT_TRUE(shows(Look::kTiles, 1s));
     ASSERT_TRUE(press("space"));
-    EXPECT_TRUE(shows(Look::kBlackish, 5s)) << "the second part did not fade out";
+    EXPECT_TRUE(shows(Look::kLogo, 5s)) << "the third part did not show";
     ASSERT_TRUE(press("space"));
-    EXPECT_TRUE(shows(Look::kColumns, 5s)) << "SPACE in the third part: the first again";
+    EXPECT_TRUE(shows(Look::kPictures, 5s)) << "SPACE in the third part: the first again";
     ASSERT_TRUE(x11_request_close("QUOR7706"));
     EXPECT_EQ(demo.exit_code(500ms), -1) << "closing the window must have no effect";
     ASSERT_TRUE(press("q"));
     EXPECT_EQ(demo.exit_code(10s), 1);
 }
 
-TEST_F(E2eTest, EscapeAndCapitalQQuitToo) {
-    for (const char* key : {"Escape", "shift+q"}) {
-        Demo demo(kDiskAudio);
-        ASSERT_TRUE(shows(Look::kColumns, 10s));
-        ASSERT_TRUE(press(key));
-        EXPECT_EQ(demo.exit_code(10s), 1) << key;
+TEST_F(E2eTest, ThreeHidesThePicturesOverTheColourBars) {
+    Demo demo(kDiskAudio);
+    ASSERT_TRUE(shows(Look::kPictures, 10s));
+    ASSERT_TRUE(press("3"));
+    EXPECT_TRUE(shows(Look::kBars, 2s)) << "the bars alone should fill the screen";
+    ASSERT_TRUE(press("7"));
+    EXPECT_TRUE(shows(Look::kPictures, 2s));
+    ASSERT_TRUE(press("Escape"));
+    EXPECT_EQ(demo.exit_code(10s), 1);
+}
+
+// The lit pixels of the text line at the top: those that differ from their
+// row's bar colour, the row's most common colour (no tile reaches row 7).
+std::vector<bool> text_line(const Pixels& p) {
+    std::vector<bool> lit;
+    for (int y = 0; y < 8; ++y) {
+        std::map<uint32_t, int> counts;
+        for (int x = 0; x < 256; ++x)
+            ++counts[p[y * 256 + x]];
+        const uint32_t bar = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
+                                 return a.second < b.second;
+                             })->first;
+        for (int x = 0; x < 256; ++x)
+            lit.push_back(p[y * 256 + x] != bar);
     }
+    return lit;
+}
+
+TEST_F(E2eTest, UStopsTheScrollTextAndPStartsItAgain) {
+    Demo demo(kDiskAudio);
+    ASSERT_TRUE(shows(Look::kPictures, 10s));
+    ASSERT_TRUE(press("p"));  // the fastest speed, so the text soon enters the line
+    ASSERT_TRUE(press("space"));
+    ASSERT_TRUE(shows(Look::kTiles, 5s));
+    std::this_thread::sleep_for(2s);
+    ASSERT_TRUE(press("u"));
+    Pixels first;
+    Pixels second;
+    ASSERT_TRUE(x11_grab("QUOR7706", 256, 256, &first));
+    std::this_thread::sleep_for(400ms);
+    ASSERT_TRUE(x11_grab("QUOR7706", 256, 256, &second));
+    EXPECT_EQ(text_line(first), text_line(second)) << "u should stop the text";
+    ASSERT_TRUE(press("p"));
+    std::this_thread::sleep_for(400ms);
+    ASSERT_TRUE(x11_grab("QUOR7706", 256, 256, &second));
+    EXPECT_NE(text_line(first), text_line(second)) << "p should move it again";
+    ASSERT_TRUE(press("q"));
+    EXPECT_EQ(demo.exit_code(10s), 1);
+}
+
+// SPACE, then a pause: the fades between parts read no keys.
+bool next_part() {
+    const bool sent = press("space");
+    std::this_thread::sleep_for(1500ms);
+    return sent;
+}
+
+TEST_F(E2eTest, EscapeOrCapitalQQuitsFromEveryPart) {
+    const Look parts[] = {Look::kPictures, Look::kTiles, Look::kLogo};
+    for (int part = 0; part < 3; ++part) {
+        Demo demo(kDiskAudio);
+        ASSERT_TRUE(shows(Look::kPictures, 10s));
+        for (int step = 0; step < part; ++step) {
+            ASSERT_TRUE(next_part());
+            ASSERT_TRUE(shows(parts[step + 1], 5s))
+                << "part " << step + 2 << ", look " << static_cast<int>(grab_look());
+        }
+        ASSERT_TRUE(press(part == 0 ? "shift+q" : "Escape"));
+        EXPECT_EQ(demo.exit_code(10s), 1) << "part " << part + 1;
+    }
+}
+
+TEST_F(E2eTest, TheAudioDriverIsHandedTheMusic) {
+    char path[] = "/tmp/quor7706-audio-XXXXXX";
+    close(mkstemp(path));
+    {
+        Demo demo({"SDL_AUDIODRIVER=disk", std::string("SDL_DISKAUDIOFILE=") + path});
+        ASSERT_TRUE(shows(Look::kPictures, 10s));
+        std::this_thread::sleep_for(7s);  // the first change comes about 3 s into the part
+        ASSERT_TRUE(press("q"));
+        EXPECT_EQ(demo.exit_code(10s), 1);
+    }
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    unlink(path);
+    ASSERT_GT(bytes.size(), 44100u * 2);
+    int loud = 0;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const int16_t v = static_cast<int16_t>(static_cast<uint8_t>(bytes[i]) |
+                                               static_cast<uint8_t>(bytes[i + 1]) << 8);
+        loud += v > 256 || v < -256;
+    }
+    EXPECT_GT(loud, 4410) << "a tenth of a second of music at least";
 }
 
 // A recorded frame (P6, 256 x 256) as 0x00RRGGBB words; empty if unreadable.
@@ -167,7 +283,7 @@ TEST_F(E2eTest, RecordedFramesShowTheOpeningAndClosingFades) {
         std::vector<std::string> env = kDiskAudio;
         env.push_back("QUOR7706_CAPTURE=100000");
         Demo demo(env, dir);
-        ASSERT_TRUE(shows(Look::kColumns, 10s));
+        ASSERT_TRUE(shows(Look::kPictures, 10s));
         ASSERT_TRUE(press("q"));
         EXPECT_EQ(demo.exit_code(20s), 1);
     }
@@ -178,7 +294,8 @@ TEST_F(E2eTest, RecordedFramesShowTheOpeningAndClosingFades) {
     // The first part opens with 64 fade steps over a black screen, then its bars.
     for (int n = 1; n <= 64; ++n)
         EXPECT_EQ(brightest_channel(read_frame(dir, n)), 0u) << n;
-    EXPECT_EQ(classify(read_frame(dir, 65)), Look::kColumns);
+    // The bars start black and brighten as colours arrive: look at the part's last frame.
+    EXPECT_EQ(classify(read_frame(dir, count - 64)), Look::kPictures);
     // The shutdown fade: 64 frames, each 4 darker per channel, ending black.
     uint32_t previous = brightest_channel(read_frame(dir, count - 64));
     for (int n = count - 63; n <= count; ++n) {
@@ -187,6 +304,36 @@ TEST_F(E2eTest, RecordedFramesShowTheOpeningAndClosingFades) {
         previous = now;
     }
     EXPECT_EQ(previous, 0u);
+    std::filesystem::remove_all(dir);
+}
+
+// QUOR7706_ROTOR puts the unpaced rotor part after the third; the recorded
+// frames show it, however fast it runs.
+TEST_F(E2eTest, TheRotorFollowsTheThirdPartWhenAsked) {
+    char dir_template[] = "/tmp/quor7706-rotor-XXXXXX";
+    const std::string dir = mkdtemp(dir_template);
+    {
+        std::vector<std::string> env = kDiskAudio;
+        env.push_back("QUOR7706_ROTOR=1");
+        env.push_back("QUOR7706_CAPTURE=2500");
+        Demo demo(env, dir);
+        ASSERT_TRUE(shows(Look::kPictures, 10s));
+        ASSERT_TRUE(next_part());
+        ASSERT_TRUE(shows(Look::kTiles, 5s));
+        ASSERT_TRUE(next_part());
+        ASSERT_TRUE(shows(Look::kLogo, 5s));
+        ASSERT_TRUE(press("space"));
+        ASSERT_TRUE(shows(Look::kPictures, 60s)) << "the cycle did not go on after the rotor";
+        ASSERT_TRUE(press("q"));
+        EXPECT_EQ(demo.exit_code(20s), 1);
+    }
+    int rotor_frames = 0;
+    for (int n = 1; n <= 2500; ++n) {
+        const Pixels frame = read_frame(dir, n);
+        if (frame.empty()) break;
+        rotor_frames += classify(frame) == Look::kRotor;
+    }
+    EXPECT_GT(rotor_frames, 900) << "1001 rotor frames, the first few still fading in";
     std::filesystem::remove_all(dir);
 }
 
@@ -206,7 +353,7 @@ TEST_F(E2eTest, NoWindowMeansOneClearLineAndAnErrorExit) {
 
 TEST_F(E2eTest, RunsSilentlyWithoutAnAudioDevice) {
     Demo demo({"SDL_AUDIODRIVER=nosuchdriver"});
-    ASSERT_TRUE(shows(Look::kColumns, 10s));
+    ASSERT_TRUE(shows(Look::kPictures, 10s));
     ASSERT_TRUE(press("q"));
     EXPECT_EQ(demo.exit_code(10s), 1);
 }

@@ -6,17 +6,14 @@
 #include "audio/sample.h"
 #include "image/img.h"
 #include "program/demo.h"
+#include "program/tests/headless.h"
 #include "text/font.h"
 #include "text/scroll.h"
 
 namespace {
 
 TEST(DemoObjects, StartUpMakesEveryObjectAtItsSize) {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "nosuchdriver", 1);  // silent: no audio device
-    screen = img_new();
-    img_resize(screen, 256, 256);
-    demo_init_objects();
+    headless_program_start();
     EXPECT_EQ(sound, nullptr);
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(font->width, 8);
@@ -51,13 +48,7 @@ TEST(DemoObjects, StartUpMakesEveryObjectAtItsSize) {
     }
     EXPECT_GT(white, 0);
 
-    font_free(&font);
-    scroll_free(&scroller);
-    img_free(&logo_mask);
-    img_free(&logo);
-    img_free(&text_mask);
-    img_free(&screen);
-    sample_free(&mix);
+    headless_program_stop();
 }
 
 }  // namespace

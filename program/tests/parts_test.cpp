@@ -9,6 +9,7 @@
 #include "image/img.h"
 #include "platform/fps.h"
 #include "program/demo.h"
+#include "program/tests/headless.h"
 #include "text/font.h"
 #include "text/scroll.h"
 
@@ -27,11 +28,7 @@ void virtual_delay(uint32_t ms) {
 class Parts : public testing::Test {
 protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        setenv("SDL_AUDIODRIVER", "nosuchdriver", 1);
-        screen = img_new();
-        img_resize(screen, 256, 256);
-        demo_init_objects();
+        headless_program_start();
         fps_set_clock(virtual_ticks, virtual_delay);
         fps_state.target_fps = 50;
         part_request = 0;
@@ -39,13 +36,7 @@ protected:
     }
     void TearDown() override {
         fps_set_clock(nullptr, nullptr);
-        font_free(&font);
-        scroll_free(&scroller);
-        img_free(&logo_mask);
-        img_free(&logo);
-        img_free(&text_mask);
-        img_free(&screen);
-        sample_free(&mix);
+        headless_program_stop();
     }
 };
 
