@@ -16,14 +16,12 @@
 // shutdown fade) or after --frames frames; then the recorder presses escape
 // at every look at the keyboard, so the program winds down through its own
 // shutdown while the rest of its frames are left out.
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -189,10 +187,16 @@ public:
         const double now = seconds_now();
         if (now < next_) return;
         next_ = now + (terminal_ ? 0.1 : 1.0);
+        drawn_ = terminal_;
         const double fps = done / std::max(now - start_, 1e-6);
         fprintf(stderr, "%squor7706-record: frame %d of %d, %.0f frames per second, %.1f s left%s",
                 terminal_ ? "\r" : "", done, total_, fps, (total_ - done) / std::max(fps, 1.0),
                 terminal_ ? "\033[K" : "\n");
+    }
+    // Ends a line drawn in place, so that a message can follow it.
+    void break_line() {
+        if (drawn_) fputc('\n', stderr);
+        drawn_ = false;
     }
     void done(int32_t frames, const std::string& output) {
         if (quiet_) return;
@@ -210,6 +214,7 @@ private:
     int32_t total_;
     double start_;
     double next_;
+    bool drawn_ = false;  // a line without its newline is on the terminal
 };
 
 // ---- The recording -----------------------------------------------------------
@@ -248,6 +253,7 @@ void catch_interrupts() {
 
 [[noreturn]] void stop(const std::string& message, int status) {
     if (recording && recording->output) recording->output->abandon();
+    if (recording && recording->progress) recording->progress->break_line();
     if (!message.empty()) fprintf(stderr, "quor7706-record: %s\n", message.c_str());
     exit(status);
 }
