@@ -168,16 +168,17 @@ bool write_all(int fd, const void* data, size_t size) {
 // Runs ffmpeg with args, the read end of `input` (or nothing) on its standard
 // input; every other descriptor of ours closes on exec. The child's id, or -1.
 pid_t start_ffmpeg(const std::vector<std::string>& args, int input) {
+    // Made before the fork: the child only sets up descriptors and signals.
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     const pid_t child = fork();
     if (child != 0) return child;
     if (input >= 0) dup2(input, 0);
     signal(SIGPIPE, SIG_DFL);
     signal(SIGINT, SIG_DFL);
     signal(SIGTERM, SIG_DFL);
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
     execvp("ffmpeg", argv.data());
     _exit(127);
 }
