@@ -104,6 +104,8 @@ void show(SDL_Surface* surface) {
         SDL_UpdateRect(surface, 0, 0, 0, 0);
 }
 
+DpyPresentHook present_hook = nullptr;
+
 // Frames still to capture before capture switches itself off; 0 means no
 // limit (capture switched on directly through dpy_state.capture).
 int32_t capture_left = 0;
@@ -151,6 +153,9 @@ void present(Display* display, const Image* image, bool with_capture) {
     if (image->width != display->width) return dpy_fail();
     if (image->height != display->height) return dpy_fail();
     if (with_capture) capture_frame(image);
+    // An offline renderer takes the frame in place of the window (whose
+    // surface, under SDL's dummy driver, would only cost a conversion).
+    if (with_capture && present_hook) return present_hook(image);
     SDL_Surface* surface = dpy_state.surface;
     if (!surface) return;
     copy_to_surface(surface, image, overlap(image->width, surface->w),
@@ -287,6 +292,10 @@ void dpy_capture_from_environment() {
     const int32_t frames = capture_request(getenv("QUOR7706_CAPTURE"));
     dpy_state.capture = frames > 0 ? 1 : 0;
     capture_left = frames;
+}
+
+void dpy_set_present_hook(DpyPresentHook hook) {
+    present_hook = hook;
 }
 
 int32_t dpy_available() {

@@ -10,6 +10,12 @@
 // The number (dpy_state.capture_count) is never reset; a file that cannot be
 // written is reported as an IMG error and costs its number.
 //
+// Present hook: a tool that renders the program offline (quor7706-record)
+// can have dpy_present hand it every frame, in place of the window, with
+// dpy_set_present_hook. The hook gets exactly the frames dpy_present would
+// show (after their capture); a present that fails its checks calls it not.
+// dpy_present_direct never calls it.
+//
 // Errors: a failed check calls dpy_error(), which prints "SDLDPY error" while
 // dpy_error_switch is on (0 at start; nothing sets it).
 //
@@ -46,7 +52,8 @@ void dpy_error();
 Display* dpy_new();
 // (Re)sets the window to width x height at the screen's depth.
 void dpy_set_mode(Display* display, int32_t width, int32_t height);
-// Shows image (exactly the window's size) in the window; captures it first when on.
+// Shows image (exactly the window's size) in the window, or hands it to the
+// present hook when one is set; captures it first when on.
 // NOTE: on a window surface that is not 32-bit 0x00RRGGBB the pixels are
 // converted; rows are always written at the surface's own pitch.
 void dpy_present(Display* display, const Image* image);
@@ -67,6 +74,12 @@ void dpy_free(Display** display);
 // switches capture off again; unset, empty, "0" or anything else leaves
 // capture off. Called once at start-up, after dpy_new.
 void dpy_capture_from_environment();
+
+// Makes dpy_present hand every frame to hook instead of the window; null
+// shows frames in the window again.
+// The hook is borrowed and stays in use until it is replaced.
+using DpyPresentHook = void (*)(const Image* frame);
+void dpy_set_present_hook(DpyPresentHook hook);
 
 // 1 when a window can be opened at all: an X display is named in DISPLAY, or
 // the user picked an SDL video driver with SDL_VIDEODRIVER. Without either,

@@ -4,9 +4,10 @@
 # Building the demo (run.sh, and every test build).
 QUOR_BUILD_PACKAGES=(cmake ninja-build g++ libsdl1.2-dev)
 # The tests and benchmarks (test.sh): GoogleTest, Google Benchmark, the X11
-# headers of the window tests' helper, and an X server of their own (Xvfb),
-# which test.sh waits for with xdpyinfo (x11-utils) and types into with xdotool.
-QUOR_TEST_PACKAGES=(libgtest-dev libbenchmark-dev libx11-dev xvfb x11-utils xdotool)
+# headers of the window tests' helper, an X server of their own (Xvfb),
+# which test.sh waits for with xdpyinfo (x11-utils) and types into with
+# xdotool, and ffmpeg (with ffprobe) for the recorder's video test.
+QUOR_TEST_PACKAGES=(libgtest-dev libbenchmark-dev libx11-dev xvfb x11-utils xdotool ffmpeg)
 # The fuzz targets (test.sh fuzz): clang with libFuzzer and its sanitizer runtimes.
 QUOR_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

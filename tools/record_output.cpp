@@ -1,0 +1,369 @@
+// The recorder's outputs: WAVE files, PPM folders and the ffmpeg pipe.
+#include "tools/record_output.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <strings.h>
+#include <bit>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "image/img.h"
+#include "tools/music_render.h"
+
+namespace {
+
+bool ends_with(const std::string& s, const char* ending) {
+    const size_t n = strlen(ending);
+    return s.size() > n && strcasecmp(s.c_str() + s.size() - n, ending) == 0;
+}
+
+// The temporary name beside `path`: the same folder, so rename() can replace
+// the final name in one step.
+std::string temporary_name(const std::string& path) {
+    return path + ".part-" + std::to_string(getpid());
+}
+
+std::string reason(const char* what, const std::string& path) {
+    return std::string(what) + " " + path + ": " + strerror(errno);
+}
+
+// The values as 16-bit little-endian bytes, whatever the machine's order.
+void little_endian(const int16_t* values, int32_t count, std::vector<uint8_t>& bytes) {
+    bytes.resize(static_cast<size_t>(count) * 2);
+    for (int32_t i = 0; i < count; ++i) {
+        const uint16_t v = static_cast<uint16_t>(values[i]);
+        bytes[2 * i] = static_cast<uint8_t>(v & 0xFF);
+        bytes[2 * i + 1] = static_cast<uint8_t>(v >> 8);
+    }
+}
+
+// A WAVE file written as the values come; the header's sizes are filled in
+// when it is finished.
+class WavFile {
+public:
+    bool open(const std::string& path, std::string& error) {
+        path_ = path;
+        temp_ = temporary_name(path);
+        file_ = fopen(temp_.c_str(), "wb");
+        if (!file_) {
+            error = reason("cannot write", temp_);
+            return false;
+        }
+        if (!write_wav_header(file_, 0)) return fail(error);
+        return true;
+    }
+    bool add(const int16_t* values, int32_t count, std::string& error) {
+        little_endian(values, count, bytes_);
+        if (fwrite(bytes_.data(), 1, bytes_.size(), file_) != bytes_.size()) return fail(error);
+        count_ += static_cast<uint32_t>(count);
+        return true;
+    }
+    bool finish(std::string& error) {
+        if (fflush(file_) != 0 || fseek(file_, 0, SEEK_SET) != 0) return fail(error);
+        if (!write_wav_header(file_, count_)) return fail(error);
+        const int closed = fclose(file_);
+        file_ = nullptr;
+        if (closed != 0) return fail(error);
+        if (rename(temp_.c_str(), path_.c_str()) != 0) {
+            error = reason("cannot rename to", path_);
+            return false;
+        }
+        return true;
+    }
+    void abandon() {
+        if (file_) fclose(file_);
+        file_ = nullptr;
+        unlink(temp_.c_str());
+    }
+    ~WavFile() { abandon(); }
+
+private:
+    bool fail(std::string& error) {
+        error = reason("cannot write", temp_);
+        return false;
+    }
+    std::string path_;
+    std::string temp_;
+    FILE* file_ = nullptr;
+    uint32_t count_ = 0;
+    std::vector<uint8_t> bytes_;
+};
+
+class WavOutput : public Output {
+public:
+    bool open(const std::string& path) { return wav_.open(path, error_); }
+    bool add(const Image*, const int16_t* values, int32_t count) override {
+        return wav_.add(values, count, error_);
+    }
+    bool finish() override { return wav_.finish(error_); }
+    void abandon() override { wav_.abandon(); }
+
+private:
+    WavFile wav_;
+};
+
+// frame-00001.ppm, frame-00002.ppm, ... and audio.wav in a folder, made when
+// it does not exist. Each frame is written as "frame-NNNNN.ppm.part-PID" and
+// renamed when complete.
+class FolderOutput : public Output {
+public:
+    bool open(const std::string& name) {
+        folder_ = name;
+        while (folder_.size() > 1 && folder_.back() == '/')
+            folder_.pop_back();
+        struct stat st;
+        if (mkdir(folder_.c_str(), 0777) != 0 &&
+            !(errno == EEXIST && stat(folder_.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
+            error_ = reason("cannot make the folder", folder_);
+            return false;
+        }
+        return audio_.open(folder_ + "/audio.wav", error_);
+    }
+    bool add(const Image* frame, const int16_t* values, int32_t count) override {
+        char name[32];
+        snprintf(name, sizeof name, "/frame-%05d.ppm", ++frames_);
+        const std::string path = folder_ + name;
+        const std::string temp = temporary_name(path);
+        if (!img_save_ppm(frame, temp.c_str())) {
+            unlink(temp.c_str());
+            error_ = reason("cannot write", temp);
+            return false;
+        }
+        if (rename(temp.c_str(), path.c_str()) != 0) {
+            error_ = reason("cannot rename to", path);
+            return false;
+        }
+        return audio_.add(values, count, error_);
+    }
+    bool finish() override { return audio_.finish(error_); }
+    void abandon() override { audio_.abandon(); }
+
+private:
+    std::string folder_;
+    WavFile audio_;
+    int32_t frames_ = 0;
+};
+
+// Writes all of bytes to fd. An interrupted write (Ctrl-C) fails too, so
+// that the recorder stops even while ffmpeg has stopped reading.
+bool write_all(int fd, const void* data, size_t size) {
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t n = write(fd, p, size);
+        if (n <= 0) return false;
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Runs ffmpeg with args, the read end of `input` (or nothing) on its standard
+// input; every other descriptor of ours closes on exec. The child's id, or -1.
+pid_t start_ffmpeg(const std::vector<std::string>& args, int input) {
+    // Made before the fork: the child only sets up descriptors and signals.
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child != 0) return child;
+    if (input >= 0) dup2(input, 0);
+    signal(SIGPIPE, SIG_DFL);
+    signal(SIGINT, SIG_DFL);
+    signal(SIGTERM, SIG_DFL);
+    execvp("ffmpeg", argv.data());
+    _exit(127);
+}
+
+// Waits for ffmpeg to end; true when it wrote its file.
+bool ffmpeg_succeeded(pid_t child) {
+    if (child <= 0) return false;
+    int status = 0;
+    pid_t r;
+    do {
+        r = waitpid(child, &status, 0);
+    } while (r < 0 && errno == EINTR);
+    return r > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::vector<std::string> ffmpeg_command(std::initializer_list<std::string> args) {
+    std::vector<std::string> a = {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y"};
+    a.insert(a.end(), args);
+    return a;
+}
+
+// A video in two steps. While recording, ffmpeg reads the raw frames on a
+// pipe and encodes them as H.264 into a temporary Matroska file, and the
+// values go to a temporary WAVE file. When it is finished, a second ffmpeg
+// copies the video and encodes the sound as AAC into the output's container.
+// (One ffmpeg reading frames and values on two pipes stalls: it opens its
+// inputs one after the other and waits on the sound while the frames' pipe
+// is full.)
+class VideoOutput : public Output {
+public:
+    bool open(const std::string& path, int32_t width, int32_t height) {
+        path_ = path;
+        temp_ = temporary_name(path);
+        video_ = temp_ + ".video.mkv";
+        width_ = width;
+        height_ = height;
+        if (!audio_.open(temp_ + ".wav", error_)) return false;
+        int fds[2];
+        if (pipe2(fds, O_CLOEXEC) != 0) {
+            error_ = reason("cannot make a pipe for", path_);
+            return false;
+        }
+        // Image words are 0x00RRGGBB: B, G, R, 0 in memory on a little-endian machine.
+        const char* pixels = std::endian::native == std::endian::little ? "bgr0" : "0rgb";
+        const std::string size = std::to_string(width) + "x" + std::to_string(height);
+        encoder_ = start_ffmpeg(
+            ffmpeg_command(
+                {"-f",   "rawvideo", "-pix_fmt", pixels,    "-video_size", size,       "-framerate",
+                 "50",   "-i",       "pipe:0",   "-c:v",    "libx264",     "-preset",  "medium",
+                 "-crf", "18",       "-pix_fmt", "yuv420p", "-f",          "matroska", video_}),
+            fds[0]);
+        close(fds[0]);
+        frames_fd_ = fds[1];
+        if (encoder_ < 0) {
+            error_ = reason("cannot start ffmpeg for", path_);
+            return false;
+        }
+        return true;
+    }
+    bool add(const Image* frame, const int16_t* values, int32_t count) override {
+        if (frame->width != width_ || frame->height != height_) {
+            error_ = "a frame of another size than the first";
+            return false;
+        }
+        const size_t size = static_cast<size_t>(width_) * height_ * 4;
+        if (!write_all(frames_fd_, frame->pixels, size)) {
+            error_ = "ffmpeg stopped reading the frames of " + path_;
+            return false;
+        }
+        return audio_.add(values, count, error_);
+    }
+    bool finish() override {
+        close_frames();
+        const bool encoded = ffmpeg_succeeded(encoder_);
+        encoder_ = -1;
+        if (!encoded) return fail("ffmpeg failed (see its message above) to encode " + path_);
+        if (!audio_.finish(error_)) return fail(error_);
+        const bool mp4 = ends_with(path_, ".mp4");
+        std::vector<std::string> args =
+            ffmpeg_command({"-i", video_, "-i", temp_ + ".wav", "-map", "0:v", "-map", "1:a",
+                            "-c:v", "copy", "-c:a", "aac", "-b:a", "192k"});
+        if (mp4) {
+            args.push_back("-movflags");
+            args.push_back("+faststart");
+        }
+        args.push_back("-f");
+        args.push_back(mp4 ? "mp4" : "matroska");
+        args.push_back(temp_);
+        if (!ffmpeg_succeeded(start_ffmpeg(args, -1)))
+            return fail("ffmpeg failed (see its message above) to write " + path_);
+        if (rename(temp_.c_str(), path_.c_str()) != 0)
+            return fail(reason("cannot rename to", path_));
+        remove_parts();
+        return true;
+    }
+    void abandon() override {
+        close_frames();
+        ffmpeg_succeeded(encoder_);
+        encoder_ = -1;
+        audio_.abandon();
+        remove_parts();
+        unlink(temp_.c_str());
+    }
+    ~VideoOutput() override { abandon(); }
+
+private:
+    bool fail(const std::string& message) {
+        error_ = message;
+        abandon();
+        return false;
+    }
+    void close_frames() {
+        if (frames_fd_ >= 0) close(frames_fd_);
+        frames_fd_ = -1;
+    }
+    void remove_parts() {
+        unlink(video_.c_str());
+        unlink((temp_ + ".wav").c_str());
+    }
+
+    std::string path_;
+    std::string temp_;   // the finished video before it takes the output's name
+    std::string video_;  // the frames alone, encoded
+    WavFile audio_;      // the sound, until the second step
+    int32_t width_ = 0;
+    int32_t height_ = 0;
+    pid_t encoder_ = -1;
+    int frames_fd_ = -1;
+};
+
+}  // namespace
+
+bool output_kind_of(const std::string& name, OutputKind& kind) {
+    struct stat st;
+    if (!name.empty() &&
+        (name.back() == '/' || (stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode)))) {
+        kind = OutputKind::folder;
+        return true;
+    }
+    if (ends_with(name, ".mp4") || ends_with(name, ".mkv")) {
+        kind = OutputKind::video;
+        return true;
+    }
+    if (ends_with(name, ".wav")) {
+        kind = OutputKind::wav;
+        return true;
+    }
+    return false;
+}
+
+bool ffmpeg_available() {
+    const char* path = getenv("PATH");
+    for (const char* p = path; p && *p;) {
+        const char* colon = strchr(p, ':');
+        const size_t n = colon ? static_cast<size_t>(colon - p) : strlen(p);
+        // An empty entry is the working folder.
+        const std::string program = (n ? std::string(p, n) : std::string(".")) + "/ffmpeg";
+        if (access(program.c_str(), X_OK) == 0) return true;
+        if (!colon) break;
+        p = colon + 1;
+    }
+    return false;
+}
+
+std::unique_ptr<Output> output_open(const std::string& name, OutputKind kind, int32_t width,
+                                    int32_t height, std::string& error) {
+    switch (kind) {
+        case OutputKind::wav: {
+            auto out = std::make_unique<WavOutput>();
+            if (out->open(name)) return out;
+            error = out->error();
+            return nullptr;
+        }
+        case OutputKind::folder: {
+            auto out = std::make_unique<FolderOutput>();
+            if (out->open(name)) return out;
+            error = out->error();
+            return nullptr;
+        }
+        case OutputKind::video: {
+            auto out = std::make_unique<VideoOutput>();
+            if (out->open(name, width, height)) return out;
+            error = out->error();
+            return nullptr;
+        }
+    }
+    return nullptr;
+}

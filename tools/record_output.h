@@ -1,0 +1,48 @@
+// Where a recording goes: a video through Debian's ffmpeg program (.mp4 or
+// .mkv: H.264 and AAC), the sound alone (.wav), or a folder of numbered PPM
+// frames beside audio.wav.
+//
+// Every output writes under a temporary name beside the final one and takes
+// the final name only in finish(), when the recording is complete, so that
+// an interrupted recording leaves nothing half-written under the output's
+// name. A folder's frames are renamed one by one as each is complete.
+//
+// Errors: an operation that fails returns false and leaves one line of text
+// (no newline) in error().
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct Image;
+
+enum class OutputKind { video, wav, folder };
+
+// The kind of output a name asks for: ".mp4" or ".mkv" a video, ".wav" the
+// sound, a name ending in "/" or naming a folder that exists a folder (the
+// endings in any case). False for any other name.
+bool output_kind_of(const std::string& name, OutputKind& kind);
+
+// 1 when the ffmpeg program is found on the PATH.
+bool ffmpeg_available();
+
+class Output {
+public:
+    virtual ~Output() = default;
+    // One frame of width x height pixels and the values heard while it is shown.
+    virtual bool add(const Image* frame, const int16_t* values, int32_t count) = 0;
+    // Completes the recording and gives it the output's name.
+    virtual bool finish() = 0;
+    // Stops and removes what was written under temporary names.
+    virtual void abandon() = 0;
+    const std::string& error() const { return error_; }
+
+protected:
+    std::string error_;
+};
+
+// Opens the output `name` of the given kind for frames of width x height at
+// 50 frames per second; null with the reason in error when it cannot start.
+std::unique_ptr<Output> output_open(const std::string& name, OutputKind kind, int32_t width,
+                                    int32_t height, std::string& error);
