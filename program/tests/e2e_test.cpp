@@ -58,8 +58,9 @@ Look classify(const Pixels& p) {
     const double pairs = 256.0 * 255.0;
     if (dark > 65000) return Look::kBlack;
     if (uniform_columns > 250) return Look::kBars;
-    if (down > 0.85 * pairs) return Look::kRotor;
+    // The logo part is mostly dark; the stretched rotor logo covers over half the screen.
     if (dark > 0.55 * 65536 && faded > 500) return Look::kLogo;
+    if (dark < 0.5 * 65536 && down > 0.85 * pairs) return Look::kRotor;
     if (across > 0.6 * pairs && down < 0.3 * pairs && busy_bottom_rows >= 40) return Look::kTiles;
     if (dark < 0.3 * 65536 && across < 0.5 * pairs && down < 0.55 * pairs) return Look::kPictures;
     return Look::kOther;
