@@ -46,13 +46,6 @@ protected:
     void TearDown() override { sample_free(&mix); }
 };
 
-TEST_F(Music, InitMakesOneSecondOfSilence) {
-    ASSERT_NE(mix, nullptr);
-    EXPECT_EQ(mix->length, 44100);
-    EXPECT_EQ(sample_min(mix), 0);
-    EXPECT_EQ(sample_max(mix), 0);
-}
-
 TEST_F(Music, AFailedChanceDrawsOneNumberAndChangesNothing) {
     const unsigned seed = seed_where_first_draw(false);
     const std::vector<int> expected = draws(seed, 2);

@@ -122,16 +122,6 @@ TEST_F(Parts, HiddenPicturesFreezeAndResumeWhereTheyStopped) {
     EXPECT_EQ(sprites[5].y, 63);
 }
 
-TEST_F(Parts, BarsFillTheScreenColumnByColumn) {
-    for (int i = 0; i < 50; ++i)
-        demo_pictures_frame();
-    show_pictures = 0;
-    demo_pictures_frame();
-    for (int32_t x = 0; x < 256; ++x)
-        for (int32_t y = 1; y < 256; ++y)
-            ASSERT_EQ(img_get_pixel(screen, x, y), img_get_pixel(screen, x, 0));
-}
-
 // ---- Tile-wave scroller -------------------------------------------------------
 
 TEST_F(Parts, ALitTextPixelBecomesATileAtItsWavePlace) {
