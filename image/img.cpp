@@ -25,10 +25,13 @@ int64_t pixel_count(int32_t width, int32_t height) {
     return n;
 }
 
-// A zeroed buffer for n pixels; never a zero-sized request, so an empty image
-// still has a buffer and reads as "present" to every operation.
-uint32_t* alloc_pixels(int64_t n) {
-    return static_cast<uint32_t*>(calloc(static_cast<size_t>(n > 0 ? n : 1), sizeof(uint32_t)));
+// A zeroed buffer for n pixels (unset when cleared is false); never a
+// zero-sized request, so an empty image still has a buffer and reads as
+// "present" to every operation.
+uint32_t* alloc_pixels(int64_t n, bool cleared = true) {
+    const size_t count = static_cast<size_t>(n > 0 ? n : 1);
+    if (!cleared) return static_cast<uint32_t*>(malloc(count * sizeof(uint32_t)));
+    return static_cast<uint32_t*>(calloc(count, sizeof(uint32_t)));
 }
 
 // Bytes of the pixels of a present image.
@@ -38,12 +41,12 @@ size_t pixel_bytes(const Image* image) {
 
 }  // namespace
 
-Image* img_new_sized(int32_t width, int32_t height) {
+Image* img_new_sized(int32_t width, int32_t height, bool cleared) {
     const int64_t n = pixel_count(width, height);
     if (n < 0) return img_fail(nullptr);
     Image* image = static_cast<Image*>(calloc(1, sizeof(Image)));
     if (!image) return img_fail(nullptr);
-    image->pixels = alloc_pixels(n);
+    image->pixels = alloc_pixels(n, cleared);
     if (!image->pixels) {
         free(image);
         return img_fail(nullptr);
