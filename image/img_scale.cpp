@@ -5,27 +5,208 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "container/vector_level.h"
 #include "image/img.h"
 #include "image/img_internal.h"
 
+#if QUOR_X86
+#include <immintrin.h>
+#endif
+
 namespace {
 
-// Builds one destination row of width dw from a source row of width sw along
-// the column runs: enlarging repeats source column i over runs[i] columns,
-// reducing takes the last source column of each run.
-void scale_row(uint32_t* out, const uint32_t* in, int64_t sw, int64_t dw, const int32_t* runs) {
-    if (dw >= sw) {
-        for (int64_t i = 0; i < sw; ++i) {
-            const uint32_t p = in[i];
-            for (int32_t k = 0; k < runs[i]; ++k)
-                *out++ = p;
+// ---- Scaling -------------------------------------------------------------------
+// The run lists of img_line_runs(s, d) have a closed form: position i of the
+// major side falls in run floor(i * minor / major). So destination position j
+// of an axis takes source position
+//   d >= s (runs of destination positions):   floor(j * s / d)
+//   d <  s (runs of source positions), the last of run j:  floor(((j + 1) * s - 1) / d)
+//                                      the first of run j: ceil(j * s / d)
+// each of the form floor((a0 + j * s) / d), stepped here without division.
+struct Positions {
+    int64_t q, r, qs, rs, d;
+
+    Positions(int64_t s, int64_t d, int64_t a0)
+        : q(a0 / d), r(a0 % d), qs(s / d), rs(s % d), d(d) {}
+    // The current position; then moves on to the next j.
+    int64_t next() {
+        const int64_t at = q;
+        q += qs;
+        r += rs;
+        if (r >= d) {
+            r -= d;
+            q += 1;
         }
-    } else {
-        int64_t end = 0;
-        for (int64_t j = 0; j < dw; ++j) {
-            end += runs[j];
-            out[j] = in[end - 1];
+        return at;
+    }
+};
+
+// The a0 of an axis from s to d; take_last chooses the last source position
+// of each run when the axis reduces.
+int64_t first_offset(int64_t s, int64_t d, bool take_last) {
+    if (d >= s) return 0;
+    return take_last ? s - 1 : d - 1;
+}
+
+// Where the columns of one destination row come from: col[j] is the source
+// column of destination column j. For the vector path the columns are also
+// cut into groups of eight: rel[j] is col[j] less the first column of its
+// group, and kind[g] says how group g can be read: 1 when its columns lie
+// within eight source pixels from the first, 2 within sixteen, 0 otherwise
+// (or when that window would pass the end of the source row).
+struct ColumnPlan {
+    int32_t* col;
+    int32_t* rel;
+    uint8_t* kind;
+    bool permute;  // AVX2 is there and some group permutes
+};
+
+void plan_columns(ColumnPlan& plan, int64_t sw, int64_t dw) {
+    Positions at(sw, dw, first_offset(sw, dw, true));
+    for (int64_t j = 0; j < dw; ++j)
+        plan.col[j] = static_cast<int32_t>(at.next());
+    plan.permute = false;
+    if (common::vector_level() < common::VectorLevel::avx2) return;
+    for (int64_t g = 0; g < dw / 8; ++g) {
+        const int32_t base = plan.col[8 * g];
+        const int32_t span = plan.col[8 * g + 7] - base;  // columns never go back
+        for (int k = 0; k < 8; ++k)
+            plan.rel[8 * g + k] = plan.col[8 * g + k] - base;
+        uint8_t kind = 0;
+        if (span < 16 && base + 16 <= sw) kind = 2;
+        if (span < 8 && base + 8 <= sw) kind = 1;
+        plan.kind[g] = kind;
+        plan.permute |= kind != 0;
+    }
+}
+
+void scale_row_plain(uint32_t* out, const uint32_t* in, int64_t dw, const ColumnPlan& plan) {
+    const int32_t* col = plan.col;
+    int64_t j = 0;
+    for (; j + 4 <= dw; j += 4) {
+        out[j] = in[col[j]];
+        out[j + 1] = in[col[j + 1]];
+        out[j + 2] = in[col[j + 2]];
+        out[j + 3] = in[col[j + 3]];
+    }
+    for (; j < dw; ++j)
+        out[j] = in[col[j]];
+}
+
+// N destination rows (one after another at out) from the N source rows at
+// in, sharing each column index: the table is read once for all of them.
+template <int N>
+void scale_rows_plain(uint32_t* out, const uint32_t* const* in, int64_t dw,
+                      const ColumnPlan& plan) {
+    const int32_t* col = plan.col;
+    int64_t j = 0;
+    for (; j + 2 <= dw; j += 2) {
+        const int32_t a = col[j], b = col[j + 1];
+        for (int k = 0; k < N; ++k) {
+            out[k * dw + j] = in[k][a];
+            out[k * dw + j + 1] = in[k][b];
         }
+    }
+    for (; j < dw; ++j)
+        for (int k = 0; k < N; ++k)
+            out[k * dw + j] = in[k][col[j]];
+}
+
+#if QUOR_X86
+// Eight destination pixels a step by permuting one or two loads of eight
+// source pixels.
+__attribute__((target("avx2"))) void scale_row_avx2(uint32_t* out, const uint32_t* in, int64_t dw,
+                                                    const ColumnPlan& plan) {
+    const __m256i seven = _mm256_set1_epi32(7);
+    int64_t j = 0;
+    for (; j + 8 <= dw; j += 8) {
+        const int32_t base = plan.col[j];
+        const uint8_t kind = plan.kind[j / 8];
+        __m256i* to = reinterpret_cast<__m256i*>(out + j);
+        if (kind == 0) {
+            for (int k = 0; k < 8; ++k)
+                out[j + k] = in[plan.col[j + k]];
+            continue;
+        }
+        const __m256i rel = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(plan.rel + j));
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + base));
+        if (kind == 1) {
+            _mm256_storeu_si256(to, _mm256_permutevar8x32_epi32(a, rel));
+            continue;
+        }
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + base + 8));
+        const __m256i from_b = _mm256_cmpgt_epi32(rel, seven);
+        _mm256_storeu_si256(to, _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(a, rel),
+                                                   _mm256_permutevar8x32_epi32(b, rel), from_b));
+    }
+    for (; j < dw; ++j)
+        out[j] = in[plan.col[j]];
+}
+#endif
+
+void scale_row(uint32_t* out, const uint32_t* in, int64_t dw, const ColumnPlan& plan) {
+#if QUOR_X86
+    if (plan.permute) return scale_row_avx2(out, in, dw, plan);
+#endif
+    scale_row_plain(out, in, dw, plan);
+}
+
+// The plan's three tables in one block of memory: on the stack for the usual
+// widths, else from the heap.
+constexpr int64_t kStackColumns = 1024;
+
+size_t plan_bytes(int64_t dw) {
+    const int64_t padded = (dw + 7) / 8 * 8;
+    return static_cast<size_t>(2 * padded * 4 + padded / 8);
+}
+
+void lay_out_plan(ColumnPlan& plan, void* block, int64_t dw) {
+    const int64_t padded = (dw + 7) / 8 * 8;
+    plan.col = static_cast<int32_t*>(block);
+    plan.rel = plan.col + padded;
+    plan.kind = reinterpret_cast<uint8_t*>(plan.rel + padded);
+}
+
+void scale_pixels(const Image* source, Image* destination, const ColumnPlan& plan) {
+    const int64_t sw = source->width, sh = source->height;
+    const int64_t dw = destination->width, dh = destination->height;
+    // Fewer rows: the last row of each run when the columns reduce too,
+    // the first row of each run otherwise.
+    Positions rows(sh, dh, first_offset(sh, dh, dw < sw));
+    const uint32_t* in = source->pixels;
+    uint32_t* out = destination->pixels;
+    if (dh <= sh && !plan.permute) {
+        // Every destination row has a source row of its own: eight, then
+        // two at a time.
+        int64_t r = 0;
+        for (; r + 8 <= dh; r += 8) {
+            const uint32_t* from[8];
+            for (const uint32_t*& f : from)
+                f = in + rows.next() * sw;
+            scale_rows_plain<8>(out + r * dw, from, dw, plan);
+        }
+        for (; r + 2 <= dh; r += 2) {
+            const uint32_t* from[2];
+            for (const uint32_t*& f : from)
+                f = in + rows.next() * sw;
+            scale_rows_plain<2>(out + r * dw, from, dw, plan);
+        }
+        for (; r < dh; ++r) {
+            const uint32_t* from = in + rows.next() * sw;
+            scale_rows_plain<1>(out + r * dw, &from, dw, plan);
+        }
+        return;
+    }
+    int64_t previous = -1;
+    for (int64_t r = 0; r < dh; ++r) {
+        const int64_t take = rows.next();
+        uint32_t* row = out + r * dw;
+        // A source row repeated (the rows enlarge) is scaled once and copied.
+        if (take == previous)
+            memcpy(row, row - dw, static_cast<size_t>(dw) * sizeof(uint32_t));
+        else
+            scale_row(row, in + take * sw, dw, plan);
+        previous = take;
     }
 }
 
@@ -46,36 +227,20 @@ void img_scale(const Image* source, Image* destination) {
     if (dh == 0) return;
     if (sw == 0) return;
     if (sh == 0) return;
-    int32_t* columns = img_line_runs(source->width, destination->width);
-    int32_t* rows = img_line_runs(source->height, destination->height);
-    if (columns && rows) {
-        const uint32_t* in = source->pixels;
-        uint32_t* out = destination->pixels;
-        if (dh >= sh) {
-            // Each source row is scaled once into the first destination row of
-            // its run and copied to the rest of the run.
-            int64_t r = 0;
-            for (int64_t i = 0; i < sh; ++i) {
-                uint32_t* first = out + r * dw;
-                scale_row(first, in + i * sw, sw, dw, columns);
-                for (int32_t k = 1; k < rows[i]; ++k)
-                    memcpy(out + (r + k) * dw, first, static_cast<size_t>(dw) * sizeof(uint32_t));
-                r += rows[i];
-            }
-        } else {
-            // Fewer rows: the last row of each run when the columns reduce too,
-            // the first row of each run otherwise.
-            const bool last = dw < sw;
-            int64_t start = 0;
-            for (int64_t r = 0; r < dh; ++r) {
-                const int64_t take = last ? start + rows[r] - 1 : start;
-                scale_row(out + r * dw, in + take * sw, sw, dw, columns);
-                start += rows[r];
-            }
-        }
+    // img_line_runs has no list for a side of 2^31 - 1 (a run of 2^31 would
+    // not fit its count): such a scale does nothing, as it always has.
+    if (sw == INT32_MAX || dw == INT32_MAX || sh == INT32_MAX || dh == INT32_MAX) return;
+    ColumnPlan plan{};
+    alignas(32) unsigned char stack[2 * kStackColumns * 4 + kStackColumns / 8];
+    void* block = stack;
+    if (dw > kStackColumns) {
+        block = malloc(plan_bytes(dw));
+        if (!block) return;  // as when the run lists could not be made: nothing changes
     }
-    free(columns);
-    free(rows);
+    lay_out_plan(plan, block, dw);
+    plan_columns(plan, sw, dw);
+    scale_pixels(source, destination, plan);
+    if (block != stack) free(block);
 }
 
 Image* img_rotate(const Image* source, int32_t angle) {
