@@ -53,23 +53,29 @@ void count_out(void* p) {
 }
 }  // namespace
 
+// Off, each one is a plain jump on to the C library's own, so that the timed
+// code pays next to nothing for it.
 extern "C" void* malloc(size_t n) {
+    if (!counting) return __libc_malloc(n);
     void* p = __libc_malloc(n);
     count_in(p);
     return p;
 }
 extern "C" void* calloc(size_t n, size_t size) {
+    if (!counting) return __libc_calloc(n, size);
     void* p = __libc_calloc(n, size);
     count_in(p);
     return p;
 }
 extern "C" void* realloc(void* old, size_t n) {
+    if (!counting) return __libc_realloc(old, n);
     count_out(old);
     void* p = __libc_realloc(old, n);
     count_in(p ? p : old);
     return p;
 }
 extern "C" void free(void* p) {
+    if (!counting) return __libc_free(p);
     count_out(p);
     __libc_free(p);
 }
