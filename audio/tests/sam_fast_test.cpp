@@ -3,6 +3,7 @@
 // files: both depths, data shorter or longer than the header says, a cut
 // value at the end, and streams whose size cannot be told.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -68,7 +69,10 @@ protected:
         remove(path.c_str());
     }
     std::mt19937 random{44100};
-    std::string path = testing::TempDir() + "sam_fast_test.wav";
+    // A file of this test alone: the tests of this file may run at once.
+    std::string path = testing::TempDir() + "sam_fast_test_" +
+                       testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                       std::to_string(getpid()) + ".wav";
 
     std::string noise(int64_t bytes) {
         std::string out;
