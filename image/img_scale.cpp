@@ -121,6 +121,7 @@ void scale_rows_plain(uint32_t* out, const uint32_t* const* in, int64_t dw,
 #if defined(__SSE2__)
 // Two rows, four columns a step: each pixel is loaded into a vector lane and
 // four of them are stored at once, a quarter of the stores of the plain loop.
+// dw >= 4.
 void scale_two_rows_sse2(uint32_t* out, const uint32_t* const* in, int64_t dw,
                          const ColumnPlan& plan) {
     const int32_t* col = plan.col;
@@ -133,25 +134,27 @@ void scale_two_rows_sse2(uint32_t* out, const uint32_t* const* in, int64_t dw,
                                               _mm_cvtsi32_si128(static_cast<int>(row[c3])));
         return _mm_unpacklo_epi64(lo, hi);
     };
-    if (dw < 4) return scale_rows_plain<2>(out, in, dw, plan);
-    // A width that is not a multiple of four ends with the last four columns
-    // again: the pixels written twice are the same.
-    for (int64_t j = 0;; j += 4) {
-        if (j + 4 > dw) j = dw - 4;
+    const auto step = [&](int64_t j) {
         const int32_t c0 = col[j], c1 = col[j + 1], c2 = col[j + 2], c3 = col[j + 3];
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j), pick(a, c0, c1, c2, c3));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + dw + j), pick(b, c0, c1, c2, c3));
-        if (j + 4 == dw) break;
-    }
+    };
+    int64_t j = 0;
+    for (; j + 4 <= dw; j += 4)
+        step(j);
+    // A width that is not a multiple of four ends with the last four columns
+    // again: the pixels written twice are the same.
+    if (j < dw) step(dw - 4);
 }
 #endif
 
-// Two destination rows from two source rows.
-void scale_two_rows(uint32_t* out, const uint32_t* const* in, int64_t dw, const ColumnPlan& plan) {
+// Two destination rows from two source rows; vectors is false on the plain level.
+void scale_two_rows(uint32_t* out, const uint32_t* const* in, int64_t dw, const ColumnPlan& plan,
+                    bool vectors) {
 #if defined(__SSE2__)
-    if (common::vector_level() >= common::VectorLevel::sse2)
-        return scale_two_rows_sse2(out, in, dw, plan);
+    if (vectors && dw >= 4) return scale_two_rows_sse2(out, in, dw, plan);
 #endif
+    (void)vectors;
     scale_rows_plain<2>(out, in, dw, plan);
 }
 
@@ -220,12 +223,13 @@ void scale_pixels(const Image* source, Image* destination, const ColumnPlan& pla
     uint32_t* out = destination->pixels;
     if (dh <= sh && !plan.permute) {
         // Every destination row has a source row of its own: two at a time.
+        const bool vectors = common::vector_level() >= common::VectorLevel::sse2;
         int64_t r = 0;
         for (; r + 2 <= dh; r += 2) {
             const uint32_t* from[2];
             for (const uint32_t*& f : from)
                 f = in + rows.next() * sw;
-            scale_two_rows(out + r * dw, from, dw, plan);
+            scale_two_rows(out + r * dw, from, dw, plan, vectors);
         }
         for (; r < dh; ++r) {
             const uint32_t* from = in + rows.next() * sw;
