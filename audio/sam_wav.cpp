@@ -4,10 +4,19 @@
 // 16-byte "fmt" chunk directly followed by the "data" chunk, PCM of 8 or 16
 // bits. Channels are not separated: interleaved values go into the one sample
 // in file order and `channels` records the count.
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstring>
 
 #include "audio/sam.h"
 #include "audio/sam_internal.h"
+#include "audio/sample_internal.h"
+#include "container/vector_level.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -58,6 +67,99 @@ int32_t read_width_line(FILE* f) {
     return fgetc(f) == '\n' ? 16 : 0;
 }
 
+// Bytes left in the stream when it is a regular file, or -1 when that cannot
+// be told (a pipe, a terminal).
+int64_t bytes_left(FILE* f) {
+    struct stat st {};
+    if (fstat(fileno(f), &st) != 0) return -1;
+    if (!S_ISREG(st.st_mode)) return -1;
+    const long here = ftell(f);
+    if (here < 0) return -1;
+    return st.st_size > here ? static_cast<int64_t>(st.st_size) - here : 0;
+}
+
+// The value of WAVE data: 8-bit is unsigned, 16-bit signed little-endian.
+inline int32_t wave_value(const uint8_t* raw, int32_t width) {
+    if (width == 1) return raw[0];
+    return static_cast<int16_t>(static_cast<uint16_t>(raw[0] | raw[1] << 8));
+}
+
+// Turns the n values of width bytes at raw into words at out. raw may lie
+// inside the n words of out, at or after out's own bytes for the values
+// before it (raw + width * i >= out + i for every i): each value is read
+// before a word that covers it is written.
+void widen_plain(int32_t* out, const uint8_t* raw, int64_t n, int32_t width) {
+    for (int64_t i = 0; i < n; ++i)
+        out[i] = wave_value(raw + i * width, width);
+}
+
+#if defined(__SSE2__)
+// The same sixteen values at a time: every block is loaded before its words
+// are stored, which keeps the in-place rule above.
+void widen_sse2(int32_t* out, const uint8_t* raw, int64_t n, int32_t width) {
+    int64_t i = 0;
+    const __m128i zero = _mm_setzero_si128();
+    if (width == 2) {
+        for (; i + 8 <= n; i += 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(raw + 2 * i));
+            // Each 16-bit value into the top half of a word, then shifted
+            // down with its sign.
+            const __m128i lo = _mm_srai_epi32(_mm_unpacklo_epi16(v, v), 16);
+            const __m128i hi = _mm_srai_epi32(_mm_unpackhi_epi16(v, v), 16);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), lo);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 4), hi);
+        }
+    } else {
+        for (; i + 16 <= n; i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(raw + i));
+            const __m128i a = _mm_unpacklo_epi8(v, zero);
+            const __m128i b = _mm_unpackhi_epi8(v, zero);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi16(a, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 4), _mm_unpackhi_epi16(a, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpacklo_epi16(b, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 12), _mm_unpackhi_epi16(b, zero));
+        }
+    }
+    widen_plain(out + i, raw + i * width, n - i, width);
+}
+#endif
+
+void widen(int32_t* out, const uint8_t* raw, int64_t n, int32_t width) {
+#if defined(__SSE2__)
+    if (common::vector_level() >= common::VectorLevel::sse2) return widen_sse2(out, raw, n, width);
+#endif
+    widen_plain(out, raw, n, width);
+}
+
+// Appends up to count values of width bytes (1 or 2) from the stream to the
+// sample, stopping early where the stream ends (a value cut short is
+// dropped). The bytes are read straight into the end of the sample's own
+// buffer and widened there, so no second buffer is needed. The buffer is
+// sized once from the bytes the file has left; a stream whose size cannot be
+// told grows it by doubling. False when memory runs out.
+bool read_values(FILE* f, Sample* s, int64_t count, int32_t width) {
+    const int64_t left = bytes_left(f);
+    int64_t target = left >= 0 ? std::min(count, left / width) : std::min<int64_t>(count, 1 << 16);
+    for (;;) {
+        if (target > s->capacity && !sample_reserve_unset(s, static_cast<int32_t>(target)))
+            return false;
+        const int64_t k = std::min<int64_t>(s->capacity - s->length, count - s->length);
+        if (k <= 0) break;
+        int32_t* out = s->data + s->length;
+        uint8_t* raw =
+            reinterpret_cast<uint8_t*>(out) + (4 - width) * k;  // the last width * k bytes
+        const size_t got = fread(raw, 1, static_cast<size_t>(k * width), f);
+        const int64_t m = static_cast<int64_t>(got) / width;
+        widen(out, raw, m, width);
+        s->length += static_cast<int32_t>(m);
+        if (m < k) break;
+        target = std::min(count, 2 * int64_t{s->capacity});
+    }
+    // Nothing past the values read keeps the raw bytes.
+    memset(s->data + s->length, 0, sample_bytes(s->capacity - s->length));
+    return true;
+}
+
 }  // namespace
 
 int32_t sam_read_wav(SamFile* r) {
@@ -79,13 +181,7 @@ int32_t sam_read_wav(SamFile* r) {
     r->order = 'l';
     const int32_t size = static_cast<int32_t>(le32(header + 40));
     const int32_t count = size / (depth / 8);
-    for (int32_t i = 0; i < count; ++i) {
-        uint32_t word = 0;
-        if (!read_word(r->file, depth / 8, 'l', word)) break;
-        const int32_t value = depth == 8 ? static_cast<int32_t>(word)
-                                         : static_cast<int32_t>(static_cast<int16_t>(word));
-        if (!append(r->sample, value)) return fail(r);
-    }
+    if (!read_values(r->file, r->sample, count, depth / 8)) return fail(r);
     sam_close(r);
     return 1;
 }

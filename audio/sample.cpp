@@ -47,6 +47,20 @@ Sample* sample_new_empty(int32_t capacity) {
     return sample;
 }
 
+bool sample_reserve_unset(Sample* sample, int32_t n) {
+    if (n <= 0 || n < sample->length) return false;
+    // malloc rather than calloc: the reader fills every value it takes, so
+    // clearing them first would pass over the buffer twice.
+    int32_t* values = static_cast<int32_t*>(malloc(sample_bytes(n)));
+    if (!values) return false;
+    const int32_t kept = std::min(sample->length, sample->capacity);
+    if (sample->data && kept > 0) memcpy(values, sample->data, sample_bytes(kept));
+    free(sample->data);
+    sample->data = values;
+    sample->capacity = n;
+    return true;
+}
+
 void sample_error() {}
 
 Sample* sample_new() {

@@ -26,3 +26,9 @@ inline size_t sample_bytes(int32_t n) {
 // A new sample of length 0 with a zeroed buffer of capacity values (the
 // usual 32 when capacity is 0); null when memory runs out.
 Sample* sample_new_empty(int32_t capacity);
+
+// Reallocates to exactly n values (n >= length, n > 0) for a reader about to
+// write them: the values in use are kept, the ones past them are left unset,
+// and the caller writes or clears them before anyone reads them. False, with
+// the sample unchanged, when memory runs out.
+bool sample_reserve_unset(Sample* sample, int32_t n);

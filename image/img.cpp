@@ -7,7 +7,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "container/vector_level.h"
 #include "image/img_internal.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if QUOR_X86
+#include <immintrin.h>
+#endif
 
 uint8_t img_error_switch = 0;
 
@@ -25,10 +33,13 @@ int64_t pixel_count(int32_t width, int32_t height) {
     return n;
 }
 
-// A zeroed buffer for n pixels; never a zero-sized request, so an empty image
-// still has a buffer and reads as "present" to every operation.
-uint32_t* alloc_pixels(int64_t n) {
-    return static_cast<uint32_t*>(calloc(static_cast<size_t>(n > 0 ? n : 1), sizeof(uint32_t)));
+// A zeroed buffer for n pixels (unset when cleared is false); never a
+// zero-sized request, so an empty image still has a buffer and reads as
+// "present" to every operation.
+uint32_t* alloc_pixels(int64_t n, bool cleared = true) {
+    const size_t count = static_cast<size_t>(n > 0 ? n : 1);
+    if (!cleared) return static_cast<uint32_t*>(malloc(count * sizeof(uint32_t)));
+    return static_cast<uint32_t*>(calloc(count, sizeof(uint32_t)));
 }
 
 // Bytes of the pixels of a present image.
@@ -36,14 +47,56 @@ size_t pixel_bytes(const Image* image) {
     return static_cast<size_t>(img_pixel_count(image)) * sizeof(uint32_t);
 }
 
+// The fade's rule, max(b, k) - k on every byte, from the start of a pixel:
+// k is the key's byte in the same place of its word.
+void fade_plain(uint8_t* b, int64_t bytes, uint32_t key) {
+    uint8_t k[64];
+    for (int j = 0; j < 64; j += 4)
+        memcpy(k + j, &key, 4);
+    int64_t i = 0;
+    // In fixed blocks of 64 the compiler turns it into packed max and subtract.
+    for (; i + 64 <= bytes; i += 64)
+        for (int j = 0; j < 64; ++j)
+            b[i + j] = static_cast<uint8_t>((b[i + j] > k[j] ? b[i + j] : k[j]) - k[j]);
+    for (; i < bytes; ++i)
+        b[i] = static_cast<uint8_t>((b[i] > k[i & 63] ? b[i] : k[i & 63]) - k[i & 63]);
+}
+
+// The same with the saturating byte subtraction instruction, 64 bytes a
+// step; gives the bytes it has done (a multiple of 64).
+#if defined(__SSE2__)
+int64_t fade_sse2(uint8_t* b, int64_t bytes, uint32_t key) {
+    const __m128i k = _mm_set1_epi32(static_cast<int32_t>(key));
+    int64_t i = 0;
+    for (; i + 64 <= bytes; i += 64)
+        for (int j = 0; j < 64; j += 16) {
+            __m128i* p = reinterpret_cast<__m128i*>(b + i + j);
+            _mm_storeu_si128(p, _mm_subs_epu8(_mm_loadu_si128(p), k));
+        }
+    return i;
+}
+#endif
+#if QUOR_X86
+__attribute__((target("avx2"))) int64_t fade_avx2(uint8_t* b, int64_t bytes, uint32_t key) {
+    const __m256i k = _mm256_set1_epi32(static_cast<int32_t>(key));
+    int64_t i = 0;
+    for (; i + 128 <= bytes; i += 128)
+        for (int j = 0; j < 128; j += 32) {
+            __m256i* p = reinterpret_cast<__m256i*>(b + i + j);
+            _mm256_storeu_si256(p, _mm256_subs_epu8(_mm256_loadu_si256(p), k));
+        }
+    return i;
+}
+#endif
+
 }  // namespace
 
-Image* img_new_sized(int32_t width, int32_t height) {
+Image* img_new_sized(int32_t width, int32_t height, bool cleared) {
     const int64_t n = pixel_count(width, height);
     if (n < 0) return img_fail(nullptr);
     Image* image = static_cast<Image*>(calloc(1, sizeof(Image)));
     if (!image) return img_fail(nullptr);
-    image->pixels = alloc_pixels(n);
+    image->pixels = alloc_pixels(n, cleared);
     if (!image->pixels) {
         free(image);
         return img_fail(nullptr);
@@ -106,20 +159,18 @@ void img_fade(Image* image, uint32_t colour) {
     if (!image->pixels) return;
     // A per-byte saturating subtraction over the buffer's bytes, against the
     // colour's bytes in memory order with 255 in the top byte's place (which
-    // brings every top byte to 0). max(b, k) - k on bytes in fixed blocks of
-    // 64 is what the compiler turns into packed max and subtract instructions.
+    // brings every top byte to 0).
     const uint32_t key = (colour & 0xFFFFFF) | 0xFF000000u;
-    uint8_t k[64];
-    for (int j = 0; j < 64; j += 4)
-        memcpy(k + j, &key, 4);
     uint8_t* b = reinterpret_cast<uint8_t*>(image->pixels);
     const int64_t bytes = img_pixel_count(image) * 4;
     int64_t i = 0;
-    for (; i + 64 <= bytes; i += 64)
-        for (int j = 0; j < 64; ++j)
-            b[i + j] = static_cast<uint8_t>((b[i + j] > k[j] ? b[i + j] : k[j]) - k[j]);
-    for (; i < bytes; ++i)
-        b[i] = static_cast<uint8_t>((b[i] > k[i & 63] ? b[i] : k[i & 63]) - k[i & 63]);
+#if QUOR_X86
+    if (common::vector_level() >= common::VectorLevel::avx2) i = fade_avx2(b, bytes, key);
+#endif
+#if defined(__SSE2__)
+    if (i == 0 && common::vector_level() >= common::VectorLevel::sse2) i = fade_sse2(b, bytes, key);
+#endif
+    fade_plain(b + i, bytes - i, key);
 }
 
 void img_copy(const Image* source, Image* destination) {

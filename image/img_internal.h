@@ -13,7 +13,9 @@ inline constexpr common::Fail<img_error> img_fail{};
 
 // A new zeroed width x height image at (0, 0). Null, with an IMG error, when
 // the size is negative or has more pixels than 2^31 - 1, or memory runs out.
-Image* img_new_sized(int32_t width, int32_t height);
+// With cleared false the pixels are left unset, for a caller that writes
+// every one of them at once (a decoder, the rotation).
+Image* img_new_sized(int32_t width, int32_t height, bool cleared = true);
 
 // True when both images and both pixel buffers are present.
 inline bool img_both_present(const Image* source, const Image* destination) {

@@ -8,10 +8,19 @@
 // raw pixel data of img_from_pnm, which is given no length (see img.h).
 #include <cstdint>
 #include <cstdio>
+#include <type_traits>
 
 #include "container/common.h"
+#include "container/vector_level.h"
 #include "image/img.h"
 #include "image/img_internal.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if QUOR_X86
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -165,6 +174,101 @@ int64_t least_data_bytes(int type, int64_t w, int64_t h, bool file_rules) {
     }
 }
 
+// ---- Raw pixel data straight from memory ---------------------------------------
+// In memory the raw types need no byte-by-byte reading: the length check in
+// decode has made sure that every byte of the picture is there (and without a
+// length the header is trusted, as documented). Each loop reads exactly the
+// picture's bytes, never one past them.
+
+// P6: n pixels of red, green, blue bytes.
+void rgb_plain(uint32_t* out, const uint8_t* in, int64_t n) {
+    for (int64_t i = 0; i < n; ++i, in += 3)
+        out[i] = static_cast<uint32_t>(in[0]) << 16 | static_cast<uint32_t>(in[1]) << 8 | in[2];
+}
+
+// P4: each bit of n bytes, most significant first, a pixel: set is white.
+void bits_plain(uint32_t* out, const uint8_t* in, int64_t n) {
+    for (int64_t i = 0; i < n; ++i)
+        for (int k = 0; k < 8; ++k)
+            *out++ = (0u - ((static_cast<uint32_t>(in[i]) >> (7 - k)) & 1u)) & 0xFFFFFFu;
+}
+
+#if defined(__SSE2__)
+void bits_sse2(uint32_t* out, const uint8_t* in, int64_t n) {
+    const __m128i high = _mm_set_epi32(16, 32, 64, 128);
+    const __m128i low = _mm_set_epi32(1, 2, 4, 8);
+    const __m128i white = _mm_set1_epi32(0xFFFFFF);
+    for (int64_t i = 0; i < n; ++i, out += 8) {
+        const __m128i b = _mm_set1_epi32(in[i]);
+        const __m128i h = _mm_cmpeq_epi32(_mm_and_si128(b, high), high);
+        const __m128i l = _mm_cmpeq_epi32(_mm_and_si128(b, low), low);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_and_si128(h, white));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4), _mm_and_si128(l, white));
+    }
+}
+#endif
+
+#if QUOR_X86
+__attribute__((target("avx2"))) void bits_avx2(uint32_t* out, const uint8_t* in, int64_t n) {
+    const __m256i bit = _mm256_set_epi32(1, 2, 4, 8, 16, 32, 64, 128);
+    const __m256i white = _mm256_set1_epi32(0xFFFFFF);
+    for (int64_t i = 0; i < n; ++i, out += 8) {
+        const __m256i b = _mm256_set1_epi32(in[i]);
+        const __m256i set = _mm256_cmpeq_epi32(_mm256_and_si256(b, bit), bit);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_and_si256(set, white));
+    }
+}
+
+// Eight pixels a step: each 128-bit lane takes four pixels from a 16-byte
+// load and moves their bytes into place. The loads reach 4 bytes past the 24
+// a step uses, so the last pixels are left to the plain loop.
+__attribute__((target("avx2"))) void rgb_avx2(uint32_t* out, const uint8_t* in, int64_t n) {
+    const __m256i order = _mm256_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1,  //
+                                           2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1);
+    int64_t i = 0;
+    for (; (i + 8) * 3 + 4 <= n * 3; i += 8) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 3 * i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 3 * i + 12));
+        const __m256i v = _mm256_inserti128_si256(_mm256_castsi128_si256(a), b, 1);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_shuffle_epi8(v, order));
+    }
+    rgb_plain(out + i, in + 3 * i, n - i);
+}
+#endif
+
+void rgb_pixels(uint32_t* out, const uint8_t* in, int64_t n) {
+#if QUOR_X86
+    if (common::vector_level() >= common::VectorLevel::avx2) return rgb_avx2(out, in, n);
+#endif
+    rgb_plain(out, in, n);
+}
+
+void bit_pixels(uint32_t* out, const uint8_t* in, int64_t n) {
+#if QUOR_X86
+    if (common::vector_level() >= common::VectorLevel::avx2) return bits_avx2(out, in, n);
+#endif
+#if defined(__SSE2__)
+    if (common::vector_level() >= common::VectorLevel::sse2) return bits_sse2(out, in, n);
+#endif
+    bits_plain(out, in, n);
+}
+
+// True for the raw types whose pixels read_raw_memory fills.
+bool raw_in_memory(int type) {
+    return type == 4 || type == 5 || type == 6;
+}
+
+// Fills every pixel of a raw picture from the bytes at the source's position.
+void read_raw_memory(const MemorySource& in, Image* image, int type) {
+    const uint8_t* data = in.data + in.pos;
+    const int64_t n = img_pixel_count(image);
+    uint32_t* p = image->pixels;
+    if (type == 6) return rgb_pixels(p, data, n);
+    if (type == 4) return bit_pixels(p, data, n / 8);  // the width is a multiple of 8
+    for (int64_t i = 0; i < n; ++i)
+        p[i] = static_cast<uint32_t>(data[i]) * 0x010101u;
+}
+
 // Fills the image's pixels from the data that follows the header; false when
 // the input ends first or a text number does not fit a signed 32-bit word.
 template <typename Source>
@@ -252,8 +356,16 @@ Image* decode(Source& in, bool file_rules) {
     const int64_t least = least_data_bytes(h.type, width, h.height, file_rules);
     const bool too_short = left >= 0 && least > left;
     if (too_short) return img_fail(nullptr);
-    Image* image = img_new_sized(static_cast<int32_t>(width), static_cast<int32_t>(h.height));
+    constexpr bool memory = std::is_same_v<Source, MemorySource>;
+    const bool raw = memory && raw_in_memory(h.type);
+    Image* image = img_new_sized(static_cast<int32_t>(width), static_cast<int32_t>(h.height), !raw);
     if (!image) return nullptr;  // no memory for the pixels; img_new_sized has reported
+    if constexpr (memory) {
+        if (raw) {
+            read_raw_memory(in, image, h.type);
+            return image;
+        }
+    }
     if (!read_pixels(in, image, h.type, file_rules)) {
         img_free(&image);
         return img_fail(nullptr);
