@@ -22,9 +22,8 @@ int32_t* alloc_values(int32_t n) {
 
 // Reallocates to exactly n values (n > 0), keeping the first min(length, n)
 // values. Returns false, with the sample unchanged, when memory runs out.
-bool reallocate(Sample* sample, int32_t n) {
-    int32_t* values = alloc_values(n);
-    if (!values) return false;
+// Moves the values in use into the new buffer of n values and frees the old one.
+void adopt(Sample* sample, int32_t* values, int32_t n) {
     if (sample->length > n) sample->length = n;
     // A record made by hand may claim more values than its buffer holds: only
     // what the old buffer has is copied.
@@ -33,6 +32,12 @@ bool reallocate(Sample* sample, int32_t n) {
     free(sample->data);
     sample->data = values;
     sample->capacity = n;
+}
+
+bool reallocate(Sample* sample, int32_t n) {
+    int32_t* values = alloc_values(n);
+    if (!values) return false;
+    adopt(sample, values, n);
     return true;
 }
 
@@ -53,11 +58,7 @@ bool sample_reserve_unset(Sample* sample, int32_t n) {
     // clearing them first would pass over the buffer twice.
     int32_t* values = static_cast<int32_t*>(malloc(sample_bytes(n)));
     if (!values) return false;
-    const int32_t kept = std::min(sample->length, sample->capacity);
-    if (sample->data && kept > 0) memcpy(values, sample->data, sample_bytes(kept));
-    free(sample->data);
-    sample->data = values;
-    sample->capacity = n;
+    adopt(sample, values, n);  // n >= length: nothing is cut
     return true;
 }
 
