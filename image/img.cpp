@@ -89,11 +89,38 @@ __attribute__((target("avx2"))) int64_t fade_avx2(uint8_t* b, int64_t bytes, uin
 }
 #endif
 
+// Images of up to kInlinePixels pixels (img_new's 16 x 16 among them) take
+// their first buffer in the same block as the record, one allocation instead
+// of two; the pixels start 32 bytes in, as aligned as malloc's own blocks. A
+// later img_resize moves the pixels to a buffer of their own and leaves the
+// inline space unused until img_free.
+constexpr int64_t kInlinePixels = 256;
+constexpr size_t kRecordBytes = 32;
+static_assert(sizeof(Image) <= kRecordBytes);
+
+uint32_t* inline_pixels(Image* image) {
+    return reinterpret_cast<uint32_t*>(reinterpret_cast<unsigned char*>(image) + kRecordBytes);
+}
+
+// Frees the image's buffer unless it lives in the record's block.
+void free_pixels(Image* image) {
+    if (image->pixels != inline_pixels(image)) free(image->pixels);
+}
+
 }  // namespace
 
 Image* img_new_sized(int32_t width, int32_t height, bool cleared) {
     const int64_t n = pixel_count(width, height);
     if (n < 0) return img_fail(nullptr);
+    if (n <= kInlinePixels) {
+        const size_t bytes = kRecordBytes + static_cast<size_t>(n > 0 ? n : 1) * sizeof(uint32_t);
+        Image* image = static_cast<Image*>(calloc(1, bytes));
+        if (!image) return img_fail(nullptr);
+        image->pixels = inline_pixels(image);
+        image->width = width;
+        image->height = height;
+        return image;
+    }
     Image* image = static_cast<Image*>(calloc(1, sizeof(Image)));
     if (!image) return img_fail(nullptr);
     image->pixels = alloc_pixels(n, cleared);
@@ -117,7 +144,7 @@ Image* img_new() {
 void img_free(Image** image) {
     if (!image) return img_fail();
     if (!*image) return img_fail();
-    free((*image)->pixels);
+    free_pixels(*image);
     free(*image);
     *image = nullptr;
 }
@@ -128,7 +155,7 @@ void img_resize(Image* image, int32_t width, int32_t height) {
     if (n < 0) return img_fail();
     uint32_t* pixels = alloc_pixels(n);
     if (!pixels) return img_fail();
-    free(image->pixels);
+    free_pixels(image);
     image->pixels = pixels;
     image->width = width;
     image->height = height;

@@ -158,6 +158,16 @@ __attribute__((target("avx512f"))) void transparent_rect_avx512(const Rect& r) {
         uint32_t* d = r.d + y * r.d_step;
         const uint32_t* s = r.s + y * r.s_step;
         int64_t c = 0;
+        for (; c + 64 <= r.n; c += 64) {
+            const __m512i a = _mm512_loadu_si512(s + c);
+            const __m512i b = _mm512_loadu_si512(s + c + 16);
+            const __m512i e = _mm512_loadu_si512(s + c + 32);
+            const __m512i f = _mm512_loadu_si512(s + c + 48);
+            _mm512_mask_storeu_epi32(d + c, _mm512_test_epi32_mask(a, a), a);
+            _mm512_mask_storeu_epi32(d + c + 16, _mm512_test_epi32_mask(b, b), b);
+            _mm512_mask_storeu_epi32(d + c + 32, _mm512_test_epi32_mask(e, e), e);
+            _mm512_mask_storeu_epi32(d + c + 48, _mm512_test_epi32_mask(f, f), f);
+        }
         for (; c + 16 <= r.n; c += 16) {
             const __m512i sv = _mm512_loadu_si512(s + c);
             _mm512_mask_storeu_epi32(d + c, _mm512_test_epi32_mask(sv, sv), sv);

@@ -29,6 +29,7 @@ namespace {
 struct Positions {
     int64_t q, r, qs, rs, d;
 
+    Positions() : q(0), r(0), qs(0), rs(0), d(1) {}  // stays at 0
     Positions(int64_t s, int64_t d, int64_t a0)
         : q(a0 / d), r(a0 % d), qs(s / d), rs(s % d), d(d) {}
     // The current position; then moves on to the next j.
@@ -119,14 +120,12 @@ void scale_rows_plain(uint32_t* out, const uint32_t* const* in, int64_t dw,
 }
 
 #if defined(__SSE2__)
-// Two rows, four columns a step: each pixel is loaded into a vector lane and
-// four of them are stored at once, a quarter of the stores of the plain loop.
-// dw >= 4.
-void scale_two_rows_sse2(uint32_t* out, const uint32_t* const* in, int64_t dw,
-                         const ColumnPlan& plan) {
+// N rows, four columns a step: each pixel is loaded into a vector lane and
+// four of them are stored at once, a quarter of the stores of the plain loop,
+// and each step's four column indices serve all N rows. dw >= 4.
+template <int N>
+void scale_rows_sse2(uint32_t* out, const uint32_t* const* in, int64_t dw, const ColumnPlan& plan) {
     const int32_t* col = plan.col;
-    const uint32_t* a = in[0];
-    const uint32_t* b = in[1];
     const auto pick = [](const uint32_t* row, int32_t c0, int32_t c1, int32_t c2, int32_t c3) {
         const __m128i lo = _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(row[c0])),
                                               _mm_cvtsi32_si128(static_cast<int>(row[c1])));
@@ -136,8 +135,9 @@ void scale_two_rows_sse2(uint32_t* out, const uint32_t* const* in, int64_t dw,
     };
     const auto step = [&](int64_t j) {
         const int32_t c0 = col[j], c1 = col[j + 1], c2 = col[j + 2], c3 = col[j + 3];
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j), pick(a, c0, c1, c2, c3));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + dw + j), pick(b, c0, c1, c2, c3));
+        for (int k = 0; k < N; ++k)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k * dw + j),
+                             pick(in[k], c0, c1, c2, c3));
     };
     int64_t j = 0;
     for (; j + 4 <= dw; j += 4)
@@ -148,14 +148,15 @@ void scale_two_rows_sse2(uint32_t* out, const uint32_t* const* in, int64_t dw,
 }
 #endif
 
-// Two destination rows from two source rows; vectors is false on the plain level.
-void scale_two_rows(uint32_t* out, const uint32_t* const* in, int64_t dw, const ColumnPlan& plan,
-                    bool vectors) {
+// N destination rows from N source rows; vectors is false on the plain level.
+template <int N>
+void scale_rows(uint32_t* out, const uint32_t* const* in, int64_t dw, const ColumnPlan& plan,
+                bool vectors) {
 #if defined(__SSE2__)
-    if (vectors && dw >= 4) return scale_two_rows_sse2(out, in, dw, plan);
+    if (vectors && dw >= 4) return scale_rows_sse2<N>(out, in, dw, plan);
 #endif
     (void)vectors;
-    scale_rows_plain<2>(out, in, dw, plan);
+    scale_rows_plain<N>(out, in, dw, plan);
 }
 
 #if QUOR_X86
@@ -216,30 +217,42 @@ void lay_out_plan(ColumnPlan& plan, void* block, int64_t dw) {
 void scale_pixels(const Image* source, Image* destination, const ColumnPlan& plan) {
     const int64_t sw = source->width, sh = source->height;
     const int64_t dw = destination->width, dh = destination->height;
-    // Fewer rows: the last row of each run when the columns reduce too,
-    // the first row of each run otherwise.
-    Positions rows(sh, dh, first_offset(sh, dh, dw < sw));
     const uint32_t* in = source->pixels;
     uint32_t* out = destination->pixels;
+    // Fewer rows: the last row of each run when the columns reduce too,
+    // the first row of each run otherwise. When both axes scale alike (a
+    // square to a square, say) that is the columns' rule, and the rows take
+    // the positions the plan already holds.
+    const bool alike = sw == sh && dw == dh;
+    Positions rows = alike ? Positions() : Positions(sh, dh, first_offset(sh, dh, dw < sw));
+    int64_t taken = 0;
+    const auto next_row = [&] { return alike ? plan.col[taken++] : rows.next(); };
     if (dh <= sh && !plan.permute) {
-        // Every destination row has a source row of its own: two at a time.
+        // Every destination row has a source row of its own: four at a time.
         const bool vectors = common::vector_level() >= common::VectorLevel::sse2;
         int64_t r = 0;
-        for (; r + 2 <= dh; r += 2) {
+        for (; r + 4 <= dh; r += 4) {
+            const uint32_t* from[4];
+            for (const uint32_t*& f : from)
+                f = in + next_row() * sw;
+            scale_rows<4>(out + r * dw, from, dw, plan, vectors);
+        }
+        if (r + 2 <= dh) {
             const uint32_t* from[2];
             for (const uint32_t*& f : from)
-                f = in + rows.next() * sw;
-            scale_two_rows(out + r * dw, from, dw, plan, vectors);
+                f = in + next_row() * sw;
+            scale_rows<2>(out + r * dw, from, dw, plan, vectors);
+            r += 2;
         }
-        for (; r < dh; ++r) {
-            const uint32_t* from = in + rows.next() * sw;
-            scale_rows_plain<1>(out + r * dw, &from, dw, plan);
+        if (r < dh) {
+            const uint32_t* from = in + next_row() * sw;
+            scale_rows<1>(out + r * dw, &from, dw, plan, vectors);
         }
         return;
     }
     int64_t previous = -1;
     for (int64_t r = 0; r < dh; ++r) {
-        const int64_t take = rows.next();
+        const int64_t take = next_row();
         uint32_t* row = out + r * dw;
         // A source row repeated (the rows enlarge) is scaled once and copied.
         if (take == previous)

@@ -219,9 +219,13 @@ TEST_F(Fast, ScaleMatchesTheRunLists) {
     for (VectorLevel level : levels()) {
         common::vector_level() = level;
         for (int round = 0; round < 300; ++round) {
-            // Sizes up and down each way, with ratios near 1, 2 and far beyond.
-            Image* s = picture(between(1, round % 3 == 0 ? 200 : 40), between(1, 30));
-            Image* want = keep(sized(between(1, round % 5 == 0 ? 300 : 60), between(1, 30)));
+            // Sizes up and down each way, with ratios near 1, 2 and far beyond;
+            // every fourth a square to a square, where rows follow the columns.
+            const int32_t sw = between(1, round % 3 == 0 ? 200 : 40);
+            const int32_t dw = between(1, round % 5 == 0 ? 300 : 60);
+            const bool square = round % 4 == 1;
+            Image* s = picture(sw, square ? sw : between(1, 30));
+            Image* want = keep(sized(dw, square ? dw : between(1, 30)));
             Image* got = keep(sized(want->width, want->height));
             reference_scale(s, want);
             img_scale(s, got);

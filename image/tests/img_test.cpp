@@ -13,8 +13,14 @@ TEST(Image, NewResizeFreeAndPixelAccess) {
     EXPECT_EQ(image->pixels[2 * 16 + 3], 0xFF123456u);  // row-major, top byte kept
     EXPECT_EQ(img_get_pixel(image, 3, 2), 0xFF123456u);
 
+    // Each resize gives a zeroed buffer of the new size, whether it grows past
+    // the first buffer or shrinks back within its size.
+    for (const auto& [w, h] : {std::pair(40, 30), std::pair(16, 16), std::pair(2, 2)}) {
+        img_put_pixel(image, 1, 1, 7);
+        img_resize(image, w, h);
+        ASSERT_EQ(pixels(image), Px(static_cast<size_t>(w * h), 0));
+    }
     // A negative or oversized size is refused and the image kept.
-    img_resize(image, 2, 2);
     EXPECT_EQ(errors(3), reported([&] {
                   img_resize(image, -1, 4);
                   img_resize(image, 65536, 65536);
