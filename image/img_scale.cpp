@@ -122,7 +122,7 @@ void scale_rows_plain(uint32_t* out, const uint32_t* const* in, int64_t dw,
 #if defined(__SSE2__)
 // N rows, four columns a step: each pixel is loaded into a vector lane and
 // four of them are stored at once, a quarter of the stores of the plain loop,
-// and each step's four column indices serve all N rows. dw >= 4.
+// and each step's four column indices serve all N rows.
 template <int N>
 void scale_rows_sse2(uint32_t* out, const uint32_t* const* in, int64_t dw, const ColumnPlan& plan) {
     const int32_t* col = plan.col;
@@ -142,9 +142,18 @@ void scale_rows_sse2(uint32_t* out, const uint32_t* const* in, int64_t dw, const
     int64_t j = 0;
     for (; j + 4 <= dw; j += 4)
         step(j);
-    // A width that is not a multiple of four ends with the last four columns
-    // again: the pixels written twice are the same.
-    if (j < dw) step(dw - 4);
+    // The last one to three columns: two with a 64-bit store, then one.
+    if (j + 2 <= dw) {
+        const int32_t c0 = col[j], c1 = col[j + 1];
+        for (int k = 0; k < N; ++k)
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + k * dw + j),
+                             _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(in[k][c0])),
+                                                _mm_cvtsi32_si128(static_cast<int>(in[k][c1]))));
+        j += 2;
+    }
+    if (j < dw)
+        for (int k = 0; k < N; ++k)
+            out[k * dw + j] = in[k][col[j]];
 }
 #endif
 
@@ -153,7 +162,7 @@ template <int N>
 void scale_rows(uint32_t* out, const uint32_t* const* in, int64_t dw, const ColumnPlan& plan,
                 bool vectors) {
 #if defined(__SSE2__)
-    if (vectors && dw >= 4) return scale_rows_sse2<N>(out, in, dw, plan);
+    if (vectors) return scale_rows_sse2<N>(out, in, dw, plan);
 #endif
     (void)vectors;
     scale_rows_plain<N>(out, in, dw, plan);
