@@ -2,7 +2,9 @@
 //
 // Ownership: every Image is made by img_new (or a constructor built on it) and
 // owns its pixel buffer; img_free(&image) releases both and nulls the caller's
-// reference. Texts returned by the module are malloc'ed; the caller frees them.
+// reference. Only img_resize and img_free release a buffer: never free(pixels)
+// (a small image's first buffer lies in its record's own allocation). Texts
+// returned by the module are malloc'ed; the caller frees them.
 //
 // Pixels: one uint32_t per pixel, 0x00RRGGBB, row-major, row 0 at the top.
 // 0 (black) is the transparent colour of the transparent copies.
