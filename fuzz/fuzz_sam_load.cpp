@@ -3,8 +3,6 @@
 // headerless reader falls back on; the rest is the file. Whatever loads is
 // saved again in the packed and the decimal SAM forms and must load back
 // value for value.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -16,18 +14,17 @@
 
 namespace {
 
-// A directory of this process for the input and the saved copies; removed at exit.
+// A directory of this process for the input and the saved copies, in the
+// scratch root (memory-backed when it can be); its files are removed at exit.
 const std::string& work_dir() {
     static std::string dir;
     if (dir.empty()) {
-        char pattern[] = "/tmp/fuzz_sam_load_XXXXXX";
-        if (!mkdtemp(pattern)) abort();
-        dir = pattern;
+        dir = fuzz_scratch_dir("fuzz_sam_load");
+        // Registered after the directory's own removal, so it runs first.
         atexit([] {
             for (const char* name :
                  {"in.sam", "in.wav", "in.raw", "in.dat", "back.raw", "back.sam"})
                 remove((dir + "/" + name).c_str());
-            rmdir(dir.c_str());
         });
     }
     return dir;
