@@ -17,12 +17,14 @@ esac
 checked=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DQUOR_FUZZ=OFF -DQUOR_BENCH=OFF)
 
 # Tests that open windows or send keys get an X server of their own, so they
-# never type into the user's desktop.
+# never type into the user's desktop. -noreset: an X server otherwise resets
+# itself whenever its last client leaves (every test that closes its window),
+# and refuses the next test's connections while it does.
 start_xvfb() {
     local n
     for n in $(seq 90 130); do
         [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":$n" -screen 0 640x480x24 -nolisten tcp -noreset >/dev/null 2>&1 &
         XVFB_PID=$!
         for _ in $(seq 50); do
             if xdpyinfo -display ":$n" >/dev/null 2>&1; then

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "container/common.h"
 #include "image/img.h"
@@ -19,6 +20,21 @@ uint8_t dpy_error_switch = 0;
 namespace {
 
 constexpr uint32_t kDefaultFlags = SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_ANYFORMAT;  // 0x10000005
+// How long dpy_set_mode keeps trying to open the window.
+constexpr uint32_t kModeRetryMs = 2000;
+
+// Milliseconds of a monotonic clock; SDL's own clock is not started before
+// its video is.
+uint32_t now_ms() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<uint32_t>(t.tv_sec * 1000 + t.tv_nsec / 1000000);
+}
+
+void sleep_ms(uint32_t ms) {
+    const timespec t = {static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000};
+    nanosleep(&t, nullptr);
+}
 
 // A failed check: calls dpy_error and gives the result the operation returns
 // on failure, so that a check is one line.
@@ -193,13 +209,18 @@ void dpy_set_mode(Display* display, int32_t width, int32_t height) {
     // when X11 fails SDL would otherwise fall back to drawing in the terminal.
     const char* x = getenv("DISPLAY");
     if (x && *x) setenv("SDL_VIDEODRIVER", "x11", 0);
-    // SDL's X11 driver connects to the X server twice in quick succession and
-    // a server can reset a connection made right after another one closed
-    // (seen with Xvfb). A few spaced attempts ride over that.
+    // SDL's X11 driver opens a connection to see whether the server is there,
+    // closes it and opens its own. When that probe was the server's only
+    // client, the server resets itself (X servers do when their last client
+    // leaves, as under xvfb-run), and connections made during the reset are
+    // refused. A reset takes milliseconds on an idle machine and far longer
+    // on a loaded one, so attempts go on, spaced ever wider, for two seconds.
     SDL_Surface* surface = nullptr;
-    for (int attempt = 0; attempt < 8 && !surface; ++attempt) {
-        if (attempt > 0) SDL_Delay(10 * attempt);
+    const uint32_t start = now_ms();
+    for (uint32_t delay = 10;; delay = delay < 320 ? delay * 2 : delay) {
         surface = SDL_SetVideoMode(width, height, 0, dpy_state.video_flags);
+        if (surface || now_ms() - start >= kModeRetryMs) break;
+        sleep_ms(delay);
     }
     if (!surface) return dpy_fail();
     dpy_state.surface = surface;
@@ -229,6 +250,13 @@ void dpy_present_converted(Display* display, const Image* image) {
     const int32_t h = overlap(image->height, display->height);
     if (w == 0) return;
     if (h == 0) return;
+    // SDL 1.2's conversion to a palette maps every colour to one entry (all
+    // white, seen on the 8-bit dummy surface); palette colours are looked up
+    // pixel by pixel as dpy_present does.
+    if (window->format->palette) {
+        copy_to_surface(window, image, w, h);
+        return show(window);
+    }
     SDL_Surface* temp = SDL_CreateRGBSurface(dpy_state.video_flags, w, h, 32, 0x00FF0000,
                                              0x0000FF00, 0x000000FF, 0xFF000000);
     if (!temp) return;

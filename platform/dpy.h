@@ -50,7 +50,9 @@ extern uint8_t dpy_error_switch;
 void dpy_error();
 // The open display, made with a 256 x 256 window if none is open.
 Display* dpy_new();
-// (Re)sets the window to width x height at the screen's depth.
+// (Re)sets the window to width x height at the screen's depth. An X server
+// that refuses the connection is tried again for up to two seconds; when no
+// window comes, dpy_state.surface stays null and dpy_failure() says why.
 void dpy_set_mode(Display* display, int32_t width, int32_t height);
 // Shows image (exactly the window's size) in the window, or hands it to the
 // present hook when one is set; captures it first when on.

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "image/img.h"
+#include "platform/tests/window_opened.h"
 #include "platform/tests/x11_util.h"
 
 namespace {
@@ -50,6 +52,7 @@ std::vector<uint32_t> words(const Image* image) {
 TEST_F(DpyTest, OpensOneCaptionedWindowAndShowsTheFrame) {
     Display* display = dpy_new();
     ASSERT_NE(display, nullptr);
+    ASSERT_TRUE(window_opened());
     EXPECT_EQ(std::pair(display->width, display->height), std::pair(256, 256));
     EXPECT_EQ(x11_icon_name("QUOR7706"), "QUOR7706");
     Image* card = test_card(256, 256);
@@ -78,6 +81,7 @@ TEST_F(DpyTest, OpensOneCaptionedWindowAndShowsTheFrame) {
 TEST_F(DpyTest, AcceptsOnlyTheOpenDisplay) {
     Display* display = dpy_new();
     ASSERT_NE(display, nullptr);
+    ASSERT_TRUE(window_opened());
     Display stranger = *display;
     dpy_error_switch = 1;
     testing::internal::CaptureStdout();
@@ -106,6 +110,7 @@ TEST_F(DpyTest, AcceptsOnlyTheOpenDisplay) {
 TEST_F(DpyTest, SetModeResizesTheWindow) {
     Display* display = dpy_new();
     dpy_set_mode(display, 64, 32);
+    ASSERT_TRUE(window_opened());
     EXPECT_EQ(std::pair(display->width, display->height), std::pair(64, 32));
     Image* card = test_card(64, 32);
     dpy_present(display, card);
@@ -119,22 +124,31 @@ TEST_F(DpyTest, PresentsSafelyOnAnEightBitSurface) {
     Display* display = dpy_new();
     unsetenv("SDL_VIDEODRIVER");
     ASSERT_NE(display, nullptr);
-    ASSERT_NE(dpy_state.surface, nullptr);
+    ASSERT_TRUE(window_opened());
     EXPECT_EQ(display->depth, 8);
     Image* card = test_card(256, 256);
     img_put_pixel(card, 0, 0, 0x00FFFFFF);
     img_put_pixel(card, 1, 0, 0);
     // Every byte of the 8-bit surface is written from the frame, none past it
-    // (the sanitizer build checks the bounds).
-    dpy_present(display, card);
+    // (the sanitizer build checks the bounds), at the surface's own pitch.
     SDL_Surface* s = dpy_state.surface;
-    const uint8_t* row0 = static_cast<const uint8_t*>(s->pixels);
-    EXPECT_EQ(row0[0], SDL_MapRGB(s->format, 255, 255, 255));
-    EXPECT_EQ(row0[1], SDL_MapRGB(s->format, 0, 0, 0));
-    const uint8_t* last = row0 + 255 * s->pitch;
-    EXPECT_EQ(last[255], SDL_MapRGB(s->format, 255, 255, (255 ^ 255)));
-    dpy_present_direct(display, card);
-    dpy_present_converted(display, card);
+    const auto palette_index = [s](uint32_t p) {
+        return static_cast<uint8_t>(SDL_MapRGB(s->format, p >> 16, (p >> 8) & 255, p & 255));
+    };
+    const auto surface_byte = [s](int32_t x, int32_t y) {
+        return static_cast<const uint8_t*>(s->pixels)[y * s->pitch + x];
+    };
+    const auto wipe = [s] { memset(s->pixels, 0x5A, static_cast<size_t>(s->pitch) * s->h); };
+    // Each path writes the palette entry SDL maps each colour to; the
+    // converting one takes frames of any size.
+    using Present = void (*)(Display*, const Image*);
+    for (const Present present : {dpy_present, dpy_present_direct, dpy_present_converted}) {
+        wipe();
+        present(display, card);
+        for (const auto& [x, y] : {std::pair(0, 0), {1, 0}, {255, 255}, {17, 200}})
+            EXPECT_EQ(surface_byte(x, y), palette_index(card->pixels[y * 256 + x]))
+                << x << "," << y;
+    }
     img_free(&card);
 }
 

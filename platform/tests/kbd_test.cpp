@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/dpy.h"
+#include "platform/tests/window_opened.h"
 #include "platform/tests/x11_util.h"
 
 namespace {
@@ -38,6 +39,7 @@ protected:
 TEST_F(KbdTest, ExistsOnlyWithADisplayAndOnlyOnce) {
     EXPECT_EQ(kbd_new(), nullptr);
     ASSERT_NE(dpy_new(), nullptr);
+    ASSERT_TRUE(window_opened());
     keyboard = kbd_new();
     ASSERT_NE(keyboard, nullptr);
     EXPECT_EQ(kbd_new(), keyboard);
@@ -52,6 +54,7 @@ TEST_F(KbdTest, ExistsOnlyWithADisplayAndOnlyOnce) {
 
 TEST_F(KbdTest, RealKeyEventsMakeTheKeyByte) {
     dpy_new();
+    ASSERT_TRUE(window_opened());
     keyboard = kbd_new();
     ASSERT_NE(keyboard, nullptr);
     kbd_poll(keyboard);  // drain the window's own start-up events

@@ -129,6 +129,14 @@ bool shows(Look wanted, std::chrono::milliseconds limit) {
     return false;
 }
 
+// Passes once the window shows the first part, within 10 s; otherwise fails
+// with what the demo printed (for a window that did not open, SDL's reason).
+testing::AssertionResult started(const Demo& demo) {
+    if (shows(Look::kPictures, 10s)) return testing::AssertionSuccess();
+    return testing::AssertionFailure()
+           << "the first part did not show; the demo printed: " << demo.error_output();
+}
+
 // Held for a tenth of a second, as a person presses a key, so that a frame's
 // poll sees it down (a press and release between two polls is lost).
 bool press(const std::string& key) {
@@ -144,7 +152,7 @@ protected:
 
 TEST_F(E2eTest, SpaceWalksTheCycleAndQuitEndsWithStatusOne) {
     Demo demo(kDiskAudio);
-    ASSERT_TRUE(shows(Look::kPictures, 10s)) << "the first part did not show";
+    ASSERT_TRUE(started(demo));
     ASSERT_TRUE(press("space"));
     EXPECT_TRUE(shows(Look::kTiles, 5s)) << "SPACE did not start the second part";
     ASSERT_TRUE(press("1"));  // keys without a meaning
@@ -162,7 +170,7 @@ TEST_F(E2eTest, SpaceWalksTheCycleAndQuitEndsWithStatusOne) {
 
 TEST_F(E2eTest, ThreeHidesThePicturesOverTheColourBars) {
     Demo demo(kDiskAudio);
-    ASSERT_TRUE(shows(Look::kPictures, 10s));
+    ASSERT_TRUE(started(demo));
     ASSERT_TRUE(press("3"));
     EXPECT_TRUE(shows(Look::kBars, 2s)) << "the bars alone should fill the screen";
     ASSERT_TRUE(press("7"));
@@ -190,7 +198,7 @@ std::vector<bool> text_line(const Pixels& p) {
 
 TEST_F(E2eTest, UStopsTheScrollTextAndPStartsItAgain) {
     Demo demo(kDiskAudio);
-    ASSERT_TRUE(shows(Look::kPictures, 10s));
+    ASSERT_TRUE(started(demo));
     ASSERT_TRUE(press("p"));  // the fastest speed, so the text soon enters the line
     ASSERT_TRUE(press("space"));
     ASSERT_TRUE(shows(Look::kTiles, 5s));
@@ -221,7 +229,7 @@ TEST_F(E2eTest, EscapeOrCapitalQQuitsFromEveryPart) {
     const Look parts[] = {Look::kPictures, Look::kTiles, Look::kLogo};
     for (int part = 0; part < 3; ++part) {
         Demo demo(kDiskAudio);
-        ASSERT_TRUE(shows(Look::kPictures, 10s));
+        ASSERT_TRUE(started(demo));
         for (int step = 0; step < part; ++step) {
             ASSERT_TRUE(next_part());
             ASSERT_TRUE(shows(parts[step + 1], 5s))
@@ -237,7 +245,7 @@ TEST_F(E2eTest, TheAudioDriverIsHandedTheMusic) {
     close(mkstemp(path));
     {
         Demo demo({"SDL_AUDIODRIVER=disk", std::string("SDL_DISKAUDIOFILE=") + path});
-        ASSERT_TRUE(shows(Look::kPictures, 10s));
+        ASSERT_TRUE(started(demo));
         std::this_thread::sleep_for(7s);  // the first change comes about 3 s into the part
         ASSERT_TRUE(press("q"));
         EXPECT_EQ(demo.exit_code(10s), 1);
@@ -280,7 +288,7 @@ TEST_F(E2eTest, TheRotorFollowsTheThirdPartWhenAsked) {
         env.push_back("QUOR7706_ROTOR=1");
         env.push_back("QUOR7706_CAPTURE=2500");
         Demo demo(env, dir);
-        ASSERT_TRUE(shows(Look::kPictures, 10s));
+        ASSERT_TRUE(started(demo));
         ASSERT_TRUE(next_part());
         ASSERT_TRUE(shows(Look::kTiles, 5s));
         ASSERT_TRUE(next_part());
@@ -316,7 +324,7 @@ TEST_F(E2eTest, NoWindowMeansOneClearLineAndAnErrorExit) {
 
 TEST_F(E2eTest, RunsSilentlyWithoutAnAudioDevice) {
     Demo demo({"SDL_AUDIODRIVER=nosuchdriver"});
-    ASSERT_TRUE(shows(Look::kPictures, 10s));
+    ASSERT_TRUE(started(demo));
     ASSERT_TRUE(press("q"));
     EXPECT_EQ(demo.exit_code(10s), 1);
 }

@@ -27,8 +27,10 @@ TEST(RecordWindow, RecordedFramesAreTheFramesTheDemoShows) {
     char name[] = "/tmp/quor7706-record-windowXXXXXX";
     const fs::path dir = mkdtemp(name);
     fs::create_directory(dir / "shown");
+    const fs::path said = dir / "demo-stderr.txt";
     const pid_t demo = fork();
     if (demo == 0) {
+        if (!freopen(said.c_str(), "w", stderr)) _exit(126);
         if (chdir((dir / "shown").c_str()) != 0) _exit(126);
         setenv("QUOR7706_CAPTURE", "200", 1);
         setenv("SDL_AUDIODRIVER", "disk", 1);
@@ -43,6 +45,8 @@ TEST(RecordWindow, RecordedFramesAreTheFramesTheDemoShows) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     kill(demo, SIGTERM);
     waitpid(demo, nullptr, 0);
+    ASSERT_TRUE(fs::exists(dir / "shown/frame-00200.ppm"))
+        << "the demo showed no 200 frames; it printed: " << read_file(said);
 
     const std::string record =
         std::string(QUOR_RECORD) + " --quiet --frames 200 -o " + (dir / "recorded/").string();
