@@ -25,6 +25,9 @@ struct Keyboard {
     uint8_t* keys;  // 8 bytes; keys[0] is the key byte, the rest are spare
 };
 
+// The key byte of the escape key (its SDL key symbol).
+constexpr uint8_t kbd_escape = 27;
+
 // One event as the keyboard sees it.
 enum KbdEventType : int32_t { KBD_EVENT_OTHER = 0, KBD_EVENT_KEYDOWN = 2, KBD_EVENT_KEYUP = 3 };
 struct KbdEvent {

@@ -18,7 +18,6 @@ const char* const snd_ident[5] = {"SDLSND  ", "20261206", "Vandrell", "LINUXSDL"
 
 namespace {
 
-constexpr int32_t output_rate = 44100;
 constexpr int32_t output_depth = 16;
 constexpr Uint16 frames_per_callback = 4096;
 constexpr Uint32 init_everything = 0xFFFF;
@@ -41,6 +40,23 @@ Sample* head_of(Array* queue) {
     return queue->count > 0 ? static_cast<Sample*>(queue->data[0]) : nullptr;
 }
 
+// A record with its fields and an empty queue; null when memory runs out.
+Sound* new_record() {
+    Sound* sound = static_cast<Sound*>(calloc(1, sizeof(Sound)));
+    if (!sound) return nullptr;
+    sound->freq = snd_rate;
+    sound->depth = output_depth;
+    sound->sign = 's';
+    sound->endian = 'l';
+    sound->paused = 0;
+    sound->queue = array_new();
+    if (!sound->queue) {
+        free(sound);
+        return nullptr;
+    }
+    return sound;
+}
+
 }  // namespace
 
 void snd_error() {
@@ -51,11 +67,14 @@ Sound* snd_open() {
     if (SDL_Init(init_everything) != 0) return snd_fail(nullptr);
     // SDL has one audio device; it belongs to the Sound that opened it.
     if (SDL_GetAudioStatus() != SDL_AUDIO_STOPPED) return snd_fail(nullptr);
-    Sound* sound = static_cast<Sound*>(calloc(1, sizeof(Sound)));
+    // The record is whole before the audio thread exists, and SDL keeps the
+    // device paused until SDL_PauseAudio(0), so the callback never sees it
+    // half made.
+    Sound* sound = new_record();
     if (!sound) return snd_fail(nullptr);
     SDL_AudioSpec spec;
     memset(&spec, 0, sizeof(spec));
-    spec.freq = output_rate;
+    spec.freq = snd_rate;
     spec.format = AUDIO_S16LSB;
     spec.channels = 1;
     spec.samples = frames_per_callback;
@@ -65,28 +84,17 @@ Sound* snd_open() {
         // SDL may count its audio part as started even though no driver came
         // up; shut it down so that a later open starts it afresh.
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        free(sound);
-        return snd_fail(nullptr);
-    }
-    // SDL keeps the device paused until SDL_PauseAudio(0), so the callback
-    // never sees the record before its queue exists. The fields are set under
-    // the lock as well: SDL's pause flag is a plain variable, and the lock is
-    // what makes these writes visible to the audio thread.
-    SDL_LockAudio();
-    sound->freq = output_rate;
-    sound->depth = output_depth;
-    sound->sign = 's';
-    sound->endian = 'l';
-    sound->paused = 0;
-    sound->queue = array_new();
-    SDL_UnlockAudio();
-    if (!sound->queue) {
-        SDL_CloseAudio();
+        array_free(&sound->queue);
         free(sound);
         return snd_fail(nullptr);
     }
     SDL_PauseAudio(0);
     return sound;
+}
+
+Sound* snd_new() {
+    Sound* sound = new_record();
+    return sound ? sound : snd_fail(nullptr);
 }
 
 void snd_play(Sound* sound, Sample* sample) {

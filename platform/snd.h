@@ -35,6 +35,9 @@
 struct Array;
 struct Sample;
 
+// Values per second of the output.
+constexpr int32_t snd_rate = 44100;
+
 struct Sound {
     int32_t freq;      // output rate in Hz: 44100
     int32_t depth;     // bits per output value: 16
@@ -53,6 +56,11 @@ void snd_error();
 // Starts SDL, opens the audio device and starts playing an empty queue.
 // Null (with an SDLSND error) when SDL, memory or the device fails.
 Sound* snd_open();
+// A record like snd_open's (snd_rate, signed 16-bit little-endian, an empty
+// queue) with no device behind it: its queue plays only as the caller calls
+// snd_callback, as an offline renderer does. snd_close releases it. Null
+// (with an SDLSND error) when memory runs out.
+Sound* snd_new();
 // Appends sample to the queue (creating the queue when missing), under the lock.
 void snd_play(Sound* sound, Sample* sample);
 // Stops the callback, closes the device, frees the queue and the record.

@@ -48,7 +48,7 @@ void demo_init() {
     if (display) img_resize(screen, display->width, display->height);
     keyboard = kbd_new();
     demo_init_objects();
-    fps_state.target_fps = 50;
+    fps_state.target_fps = kFrameRate;
 }
 
 void demo_shutdown() {
@@ -65,11 +65,11 @@ void demo_handle_key(uint8_t key) {
     switch (key) {
         case 'q':
         case 'Q':
-        case 27:
-            part_request = 1;
+        case kbd_escape:
+            part_request = kPartQuit;
             break;
         case ' ':
-            part_request = 2;
+            part_request = kPartNext;
             break;
         case '3':
         case '6':
@@ -94,7 +94,7 @@ void demo_handle_key(uint8_t key) {
 }
 
 void demo_fade_out() {
-    for (int i = 0; i < 64; ++i) {
+    for (int32_t i = 0; i < kFadeFrames; ++i) {
         img_fade(screen, 0x040404);
         dpy_present(display, screen);
     }
@@ -113,20 +113,22 @@ int demo_main() {
                 screen_height, dpy_failure());
         return 2;
     }
+    // Between parts: a quit ends the cycle, a request for the next part is spent.
+    const auto quit = [] {
+        if (part_request == kPartQuit) return true;
+        part_request = kPartRunOn;
+        return false;
+    };
     for (;;) {
         demo_part_pictures();
-        if (part_request & 1) break;
-        part_request = 0;
+        if (quit()) break;
         demo_part_tiles();
-        if (part_request & 1) break;
-        part_request = 0;
+        if (quit()) break;
         demo_part_logo();
-        if (part_request & 1) break;
-        part_request = 0;
+        if (quit()) break;
         if (!demo_rotor_in_cycle) continue;
         demo_part_rotor();
-        if (part_request & 1) break;
-        part_request = 0;
+        if (quit()) break;
     }
     demo_shutdown();
     return 1;

@@ -29,13 +29,14 @@
 
 #include <cstdint>
 
+#include "platform/snd.h"
+
 struct Display;
 struct Font;
 struct Image;
 struct Keyboard;
 struct Sample;
 struct Scroll;
-struct Sound;
 
 // ---- Settings and state (demo.cpp, objects.cpp) ------------------------------
 
@@ -43,7 +44,12 @@ extern int32_t screen_width;   // 256
 extern int32_t screen_height;  // 256
 extern uint8_t show_pictures;  // 1: the first part draws its pictures
 
-extern uint8_t part_request;  // 0 run on, 1 quit, 2 next part
+// What the keys ask of the running part (part_request).
+constexpr uint8_t kPartRunOn = 0;
+constexpr uint8_t kPartQuit = 1;
+constexpr uint8_t kPartNext = 2;
+
+extern uint8_t part_request;  // kPartRunOn, kPartQuit or kPartNext
 extern Display* display;
 extern Image* screen;  // the frame every part draws into, the window's size
 extern Keyboard* keyboard;
@@ -56,6 +62,11 @@ extern Image* logo;       // the colour logo, screen_width x 64
 extern Image* text_mask;  // screen width x 8: the scroller draws into it
 extern Scroll* scroller;  // scrolls the scroll text; its speed follows u, i, o, p
 extern Sample* mix;       // the music's one-second mix buffer, 44100 values
+
+// Frames per second of the paced parts.
+constexpr int32_t kFrameRate = 50;
+// Frames of a fade to black.
+constexpr int32_t kFadeFrames = 64;
 
 // Frame counts of the three cycle parts and of the rotor.
 constexpr int32_t kPicturesFrames = 1500;
@@ -72,7 +83,8 @@ extern uint8_t demo_rotor_in_cycle;
 // The whole demo as main runs it; returns the exit status (1 after a quit,
 // 2 when there is no display to open a window on).
 int demo_main();
-// Opens the window, makes the screen, keyboard and the demo's objects, sets 50 fps.
+// Opens the window, makes the screen, keyboard and the demo's objects, sets
+// the pacing to kFrameRate.
 void demo_init();
 // The demo's objects, in start-up order: sound, font, logo mask, colour logo,
 // text mask, scroller, music buffer.
@@ -81,7 +93,7 @@ void demo_init_objects();
 void demo_shutdown();
 // Applies one key byte to part_request, show_pictures or the scroller's speed.
 void demo_handle_key(uint8_t key);
-// 64 presented frames, each taking 4 off every channel: any picture ends black.
+// kFadeFrames presented frames, each taking 4 off every channel: any picture ends black.
 void demo_fade_out();
 void demo_error();
 
@@ -188,7 +200,9 @@ void demo_part_rotor();
 // ---- Music sequencer (music.cpp) ----------------------------------------------
 
 constexpr int32_t voice_count = 7;
-constexpr int32_t mix_length = 44100;  // one second at 44,100 Hz
+constexpr int32_t mix_length = snd_rate;  // one second of the output
+// The music values heard during one frame: 882.
+constexpr int32_t kFrameValues = snd_rate / kFrameRate;
 // The sounds on the seven voices; null until a change puts one there.
 extern const Sample* voices[voice_count];
 

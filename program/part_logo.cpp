@@ -52,7 +52,7 @@ void demo_part_logo() {
         dpy_present(display, screen);
         demo_draw_scope(mix);
         demo_read_key();
-        if (part_request != 0) break;
+        if (part_request != kPartRunOn) break;
     }
     img_free(&working);
 }

@@ -94,7 +94,7 @@ void demo_part_pictures() {
         demo_pictures_frame();
         dpy_present(display, screen);
         demo_read_key();
-        if (part_request != 0) break;
+        if (part_request != kPartRunOn) break;
         demo_music_feed();
         demo_pace();
     }

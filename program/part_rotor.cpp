@@ -30,7 +30,7 @@ void demo_part_rotor() {
         demo_rotor_frame(working, counter);
         dpy_present(display, screen);
         demo_read_key();
-        if (part_request != 0) break;
+        if (part_request != kPartRunOn) break;
     }
     img_free(&working);
 }

@@ -10,7 +10,24 @@
 #include "raster/raster.h"
 #include "text/scroll.h"
 
-TileWave tile_wave = {8, 51, 8, 233, 7, 47, 8, 233, 7, 47, 0, 0, 0, 0, 0};
+// The sizes and pitches are set from the screen at the start of each run.
+TileWave tile_wave = {
+    .x_speed = 8,
+    .x_step = 51,
+    .x_amp = 8,
+    .y_phase = 233,
+    .y_speed = 7,
+    .y_step = 47,
+    .y_amp = 8,
+    .size_phase = 233,
+    .size_speed = 7,
+    .size_step = 47,
+    .size_amp = 0,
+    .columns = 0,
+    .rows = 0,
+    .column_pitch = 0,
+    .row_pitch = 0,
+};
 int32_t x_phase = 0;
 Image* tiles[tile_count] = {};
 Image* stripes = nullptr;
@@ -121,7 +138,7 @@ void demo_part_tiles() {
         demo_music_feed();
         demo_pace();
         demo_read_key();
-        if (part_request != 0 || frame == kTilesFrames) break;
+        if (part_request != kPartRunOn || frame == kTilesFrames) break;
     }
     demo_fade_out();
     demo_tiles_end();

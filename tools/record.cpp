@@ -8,9 +8,9 @@
 // a scripted key source. There is no window (SDL's dummy video driver) and
 // no audio device: start-up finds none, and before the first frame is shown
 // the recorder puts a device-less sound record in the program's `sound`.
-// After every presented frame it takes 882 values (44100 / 50) from the
-// sound module's real callback, so picture and sound stay in step to the
-// value. The program's shutdown closes that record like a device's.
+// After every presented frame it takes kFrameValues values (882: a second's
+// 44,100 over 50 frames) from the sound module's real callback, so picture and sound stay in step
+// to the value. The program's shutdown closes that record like a device's.
 //
 // The recording ends when the program ends (after a scripted "q" and its
 // shutdown fade) or after --frames frames; then the recorder presses escape
@@ -42,9 +42,9 @@ namespace {
 
 // One whole cycle with its fades: the opening fade, the pictures, the fade
 // into the tiles, the tiles, the fade out of them, the logo.
-constexpr int32_t kCycleFrames = 64 + kPicturesFrames + 64 + kTilesFrames + 64 + kLogoFrames;
+constexpr int32_t kCycleFrames =
+    kFadeFrames + kPicturesFrames + kFadeFrames + kTilesFrames + kFadeFrames + kLogoFrames;
 constexpr int32_t kMaxFrames = 1000000;  // 5.5 hours; keeps a WAVE file within its 4 GB
-constexpr int32_t kEscape = 27;
 
 const char kUsage[] =
     "usage: quor7706-record [--frames N] [--keys FRAME:KEY,...] [--quiet] -o FILE\n"
@@ -104,7 +104,7 @@ bool parse_key(const std::string& name, int32_t& sym) {
         return true;
     }
     if (name == "escape" || name == "esc") {
-        sym = kEscape;
+        sym = kbd_escape;
         return true;
     }
     if (name.size() == 1 && name[0] > ' ' && name[0] < 127) {
@@ -204,8 +204,8 @@ public:
         fprintf(stderr,
                 "%squor7706-record: %d frames (%.2f s of demo) in %.2f s, %.0f frames per second: "
                 "%s%s\n",
-                terminal_ ? "\r" : "", frames, frames / 50.0, took, frames / std::max(took, 1e-6),
-                output.c_str(), terminal_ ? "\033[K" : "");
+                terminal_ ? "\r" : "", frames, frames / double{kFrameRate}, took,
+                frames / std::max(took, 1e-6), output.c_str(), terminal_ ? "\033[K" : "");
     }
 
 private:
@@ -227,9 +227,9 @@ struct Recording {
     int32_t recorded = 0;   // of which recorded
     size_t next_key = 0;    // the next scripted key to press
     bool pressed = false;   // a key went out in the current look at the keyboard
-    const Sample* heard[voice_count] = {};
+    MusicWatch watch;
     std::vector<MusicChange> changes;
-    std::vector<int16_t> values = std::vector<int16_t>(kMusicFrameValues);
+    std::vector<int16_t> values = std::vector<int16_t>(kFrameValues);
 };
 
 Recording* recording = nullptr;
@@ -270,7 +270,7 @@ void catch_interrupts() {
 }
 
 uint32_t virtual_ms() {
-    return static_cast<uint32_t>(recording->presented) * 20u;
+    return static_cast<uint32_t>(recording->presented) * (1000u / kFrameRate);
 }
 
 void no_sleep(uint32_t) {}
@@ -285,7 +285,7 @@ int32_t scripted_keys(KbdEvent* event) {
     }
     int32_t sym = 0;
     if (r.recorded >= r.options.frames) {
-        sym = kEscape;
+        sym = kbd_escape;
     } else if (r.next_key < r.options.keys.size() &&
                r.options.keys[r.next_key].frame <= r.presented) {
         sym = r.options.keys[r.next_key++].sym;
@@ -298,14 +298,6 @@ int32_t scripted_keys(KbdEvent* event) {
     return 1;
 }
 
-void note_music_changes(Recording& r) {
-    for (int32_t v = 0; v < voice_count; ++v) {
-        if (voices[v] == r.heard[v]) continue;
-        r.heard[v] = voices[v];
-        r.changes.push_back({r.recorded, v, static_cast<int32_t>(voices[v] - sample_table)});
-    }
-}
-
 void on_frame(const Image* frame) {
     Recording& r = *recording;
     r.presented += 1;
@@ -313,14 +305,14 @@ void on_frame(const Image* frame) {
     if (r.recorded == 0) {
         catch_interrupts();
         if (sound) snd_close(&sound);  // an audio device after all: not heard
-        sound = music_sound_new();
+        sound = snd_new();
         if (!sound) stop("out of memory", 1);
     }
     if (interrupted) stop_interrupted();
     r.recorded += 1;
-    note_music_changes(r);
-    music_take(sound, r.values.data(), kMusicFrameValues);
-    if (!r.output->add(frame, r.values.data(), kMusicFrameValues)) {
+    r.watch.look(r.recorded, r.changes);
+    music_take(sound, r.values.data(), kFrameValues);
+    if (!r.output->add(frame, r.values.data(), kFrameValues)) {
         r.recorded -= 1;  // not complete
         if (interrupted) stop_interrupted();
         stop(r.output->error(), 1);
@@ -368,8 +360,8 @@ int main(int argc, char** argv) {
     r.progress->done(r.recorded, r.options.output);
     if (!r.options.quiet) {
         for (const MusicChange& c : r.changes)
-            printf("frame %d (%.2f s): voice %d takes sound %d\n", c.frame, (c.frame - 1) / 50.0,
-                   c.voice, c.sound);
+            printf("frame %d (%.2f s): voice %d takes sound %d\n", c.frame,
+                   (c.frame - 1) / double{kFrameRate}, c.voice, c.sound);
     }
     recording = nullptr;
     return 0;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "image/img.h"
+#include "program/demo.h"
 #include "tools/music_render.h"
 
 namespace {
@@ -25,89 +26,25 @@ bool ends_with(const std::string& s, const char* ending) {
     return s.size() > n && strcasecmp(s.c_str() + s.size() - n, ending) == 0;
 }
 
-// The temporary name beside `path`: the same folder, so rename() can replace
-// the final name in one step.
-std::string temporary_name(const std::string& path) {
-    return path + ".part-" + std::to_string(getpid());
-}
-
 std::string reason(const char* what, const std::string& path) {
     return std::string(what) + " " + path + ": " + strerror(errno);
 }
 
-// The values as 16-bit little-endian bytes, whatever the machine's order.
-void little_endian(const int16_t* values, int32_t count, std::vector<uint8_t>& bytes) {
-    bytes.resize(static_cast<size_t>(count) * 2);
-    for (int32_t i = 0; i < count; ++i) {
-        const uint16_t v = static_cast<uint16_t>(values[i]);
-        bytes[2 * i] = static_cast<uint8_t>(v & 0xFF);
-        bytes[2 * i + 1] = static_cast<uint8_t>(v >> 8);
-    }
-}
-
-// A WAVE file written as the values come; the header's sizes are filled in
-// when it is finished.
-class WavFile {
-public:
-    bool open(const std::string& path, std::string& error) {
-        path_ = path;
-        temp_ = temporary_name(path);
-        file_ = fopen(temp_.c_str(), "wb");
-        if (!file_) {
-            error = reason("cannot write", temp_);
-            return false;
-        }
-        if (!write_wav_header(file_, 0)) return fail(error);
-        return true;
-    }
-    bool add(const int16_t* values, int32_t count, std::string& error) {
-        little_endian(values, count, bytes_);
-        if (fwrite(bytes_.data(), 1, bytes_.size(), file_) != bytes_.size()) return fail(error);
-        count_ += static_cast<uint32_t>(count);
-        return true;
-    }
-    bool finish(std::string& error) {
-        if (fflush(file_) != 0 || fseek(file_, 0, SEEK_SET) != 0) return fail(error);
-        if (!write_wav_header(file_, count_)) return fail(error);
-        const int closed = fclose(file_);
-        file_ = nullptr;
-        if (closed != 0) return fail(error);
-        if (rename(temp_.c_str(), path_.c_str()) != 0) {
-            error = reason("cannot rename to", path_);
-            return false;
-        }
-        return true;
-    }
-    void abandon() {
-        if (file_) fclose(file_);
-        file_ = nullptr;
-        unlink(temp_.c_str());
-    }
-    ~WavFile() { abandon(); }
-
-private:
-    bool fail(std::string& error) {
-        error = reason("cannot write", temp_);
-        return false;
-    }
-    std::string path_;
-    std::string temp_;
-    FILE* file_ = nullptr;
-    uint32_t count_ = 0;
-    std::vector<uint8_t> bytes_;
-};
-
 class WavOutput : public Output {
 public:
-    bool open(const std::string& path) { return wav_.open(path, error_); }
+    bool open(const std::string& path) { return wav_.open(path, path) || failed(); }
     bool add(const Image*, const int16_t* values, int32_t count) override {
-        return wav_.add(values, count, error_);
+        return wav_.add(values, count) || failed();
     }
-    bool finish() override { return wav_.finish(error_); }
+    bool finish() override { return wav_.finish() || failed(); }
     void abandon() override { wav_.abandon(); }
 
 private:
-    WavFile wav_;
+    bool failed() {
+        error_ = wav_.error();
+        return false;
+    }
+    WavWriter wav_;
 };
 
 // frame-00001.ppm, frame-00002.ppm, ... and audio.wav in a folder, made when
@@ -125,30 +62,31 @@ public:
             error_ = reason("cannot make the folder", folder_);
             return false;
         }
-        return audio_.open(folder_ + "/audio.wav", error_);
+        const std::string audio = folder_ + "/audio.wav";
+        return audio_.open(audio, audio) || failed();
     }
     bool add(const Image* frame, const int16_t* values, int32_t count) override {
         char name[32];
         snprintf(name, sizeof name, "/frame-%05d.ppm", ++frames_);
         const std::string path = folder_ + name;
         const std::string temp = temporary_name(path);
-        if (!img_save_ppm(frame, temp.c_str())) {
+        if (!img_save_ppm(frame, temp.c_str()) || rename(temp.c_str(), path.c_str()) != 0) {
+            error_ = reason("cannot write", path);
             unlink(temp.c_str());
-            error_ = reason("cannot write", temp);
             return false;
         }
-        if (rename(temp.c_str(), path.c_str()) != 0) {
-            error_ = reason("cannot rename to", path);
-            return false;
-        }
-        return audio_.add(values, count, error_);
+        return audio_.add(values, count) || failed();
     }
-    bool finish() override { return audio_.finish(error_); }
+    bool finish() override { return audio_.finish() || failed(); }
     void abandon() override { audio_.abandon(); }
 
 private:
+    bool failed() {
+        error_ = audio_.error();
+        return false;
+    }
     std::string folder_;
-    WavFile audio_;
+    WavWriter audio_;
     int32_t frames_ = 0;
 };
 
@@ -215,25 +153,30 @@ public:
         video_ = temp_ + ".video.mkv";
         width_ = width;
         height_ = height;
-        if (!audio_.open(temp_ + ".wav", error_)) return false;
+        if (!audio_.open(temp_ + ".wav", path_)) {
+            error_ = audio_.error();
+            return false;
+        }
         int fds[2];
         if (pipe2(fds, O_CLOEXEC) != 0) {
-            error_ = reason("cannot make a pipe for", path_);
+            error_ = reason("cannot write", path_);
             return false;
         }
         // Image words are 0x00RRGGBB: B, G, R, 0 in memory on a little-endian machine.
         const char* pixels = std::endian::native == std::endian::little ? "bgr0" : "0rgb";
         const std::string size = std::to_string(width) + "x" + std::to_string(height);
         encoder_ = start_ffmpeg(
-            ffmpeg_command(
-                {"-f",   "rawvideo", "-pix_fmt", pixels,    "-video_size", size,       "-framerate",
-                 "50",   "-i",       "pipe:0",   "-c:v",    "libx264",     "-preset",  "medium",
-                 "-crf", "18",       "-pix_fmt", "yuv420p", "-f",          "matroska", video_}),
+            ffmpeg_command({"-f",          "rawvideo", "-pix_fmt",   pixels,
+                            "-video_size", size,       "-framerate", std::to_string(kFrameRate),
+                            "-i",          "pipe:0",   "-c:v",       "libx264",
+                            "-preset",     "medium",   "-crf",       "18",
+                            "-pix_fmt",    "yuv420p",  "-f",         "matroska",
+                            video_}),
             fds[0]);
         close(fds[0]);
         frames_fd_ = fds[1];
         if (encoder_ < 0) {
-            error_ = reason("cannot start ffmpeg for", path_);
+            error_ = reason("cannot start ffmpeg to write", path_);
             return false;
         }
         return true;
@@ -248,14 +191,14 @@ public:
             error_ = "ffmpeg stopped reading the frames of " + path_;
             return false;
         }
-        return audio_.add(values, count, error_);
+        return audio_.add(values, count) || fail(audio_.error());
     }
     bool finish() override {
         close_frames();
         const bool encoded = ffmpeg_succeeded(encoder_);
         encoder_ = -1;
         if (!encoded) return fail("ffmpeg failed (see its message above) to encode " + path_);
-        if (!audio_.finish(error_)) return fail(error_);
+        if (!audio_.finish()) return fail(audio_.error());
         const bool mp4 = ends_with(path_, ".mp4");
         std::vector<std::string> args =
             ffmpeg_command({"-i", video_, "-i", temp_ + ".wav", "-map", "0:v", "-map", "1:a",
@@ -269,8 +212,7 @@ public:
         args.push_back(temp_);
         if (!ffmpeg_succeeded(start_ffmpeg(args, -1)))
             return fail("ffmpeg failed (see its message above) to write " + path_);
-        if (rename(temp_.c_str(), path_.c_str()) != 0)
-            return fail(reason("cannot rename to", path_));
+        if (rename(temp_.c_str(), path_.c_str()) != 0) return fail(reason("cannot write", path_));
         remove_parts();
         return true;
     }
@@ -302,7 +244,7 @@ private:
     std::string path_;
     std::string temp_;   // the finished video before it takes the output's name
     std::string video_;  // the frames alone, encoded
-    WavFile audio_;      // the sound, until the second step
+    WavWriter audio_;    // the sound, until the second step
     int32_t width_ = 0;
     int32_t height_ = 0;
     pid_t encoder_ = -1;
@@ -345,6 +287,25 @@ bool ffmpeg_available() {
 
 std::unique_ptr<Output> output_open(const std::string& name, OutputKind kind, int32_t width,
                                     int32_t height, std::string& error) {
+    // The folder the output goes into must be there and writable; say so
+    // before anything is rendered.
+    std::string parent = name;
+    while (parent.size() > 1 && parent.back() == '/')
+        parent.pop_back();
+    const size_t slash = parent.rfind('/');
+    parent = slash == std::string::npos ? "." : slash == 0 ? "/" : parent.substr(0, slash);
+    struct stat st;
+    int problem = 0;
+    if (stat(parent.c_str(), &st) != 0)
+        problem = errno;
+    else if (!S_ISDIR(st.st_mode))
+        problem = ENOTDIR;
+    else if (access(parent.c_str(), W_OK | X_OK) != 0)
+        problem = errno;
+    if (problem) {
+        error = "cannot write " + name + ": " + strerror(problem);
+        return nullptr;
+    }
     switch (kind) {
         case OutputKind::wav: {
             auto out = std::make_unique<WavOutput>();

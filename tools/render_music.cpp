@@ -18,9 +18,11 @@ int main(int argc, char** argv) {
     }
     const MusicRender music = render_music(static_cast<int32_t>(seconds));
     for (const MusicChange& c : music.changes)
-        printf("%7.2f s  voice %d = sound %d\n", c.frame / 50.0, c.voice, c.sound);
-    if (!write_wav(argv[1], music.values)) {
-        fprintf(stderr, "render_music: cannot write %s\n", argv[1]);
+        printf("%7.2f s  voice %d = sound %d\n", c.frame / double{kFrameRate}, c.voice, c.sound);
+    WavWriter wav;
+    if (!wav.open(argv[1], argv[1]) ||
+        !wav.add(music.values.data(), static_cast<int32_t>(music.values.size())) || !wav.finish()) {
+        fprintf(stderr, "render_music: %s\n", wav.error().c_str());
         return 1;
     }
     return 0;

@@ -1,5 +1,5 @@
-// The music's 25 sounds as the sample table holds them: their lengths and
-// value range, a first second loud enough to survive the mix's division by 8,
+// The music's 25 sounds as the sample table holds them: their value range,
+// a first second loud enough to survive the mix's division by 8,
 // and a first second that loops without a click.
 #include <gtest/gtest.h>
 
@@ -18,26 +18,12 @@ constexpr int32_t kAudiblePeak = 24000;
 // The largest step allowed where the loop joins its end to its start.
 constexpr int32_t kLoopStep = 1024;
 
-constexpr int32_t kLengths[25] = {
-    11192, 38620,  21692, 24800, 4472, 25188,  52844,  26448, 42400,  25172,  50340,  25184, 50324,
-    28910, 147330, 8300,  6072,  5592, 146390, 147938, 11102, 104364, 207864, 110250, 123012};
-
 int32_t heard(const Sample& s) {
     return std::min(s.length, kSecond);
 }
 
-TEST(Sounds, TheTableHoldsTwentyFiveConstantSoundsOfTheStatedLengths) {
-    ASSERT_EQ(sample_count, 25);
-    for (int32_t i = 0; i < 25; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(sample_table[i].length, kLengths[i]);
-        EXPECT_EQ(sample_table[i].capacity, kLengths[i]);
-        EXPECT_NE(sample_table[i].data, nullptr);
-    }
-}
-
 TEST(Sounds, ValuesAreSixteenBitAndEachFirstSecondIsLoudAndCentred) {
-    for (int32_t i = 0; i < 25; ++i) {
+    for (int32_t i = 0; i < sample_count; ++i) {
         SCOPED_TRACE(i);
         const Sample& s = sample_table[i];
         EXPECT_GE(sample_min(&s), -32768);
@@ -58,7 +44,7 @@ TEST(Sounds, ValuesAreSixteenBitAndEachFirstSecondIsLoudAndCentred) {
 // value 0. A shorter one plays from the downbeat and must start and end in
 // silence, since the loop continues with zeros after its last value.
 TEST(Sounds, EachFirstSecondLoopsWithoutAClick) {
-    for (int32_t i = 0; i < 25; ++i) {
+    for (int32_t i = 0; i < sample_count; ++i) {
         SCOPED_TRACE(i);
         const Sample& s = sample_table[i];
         const int32_t before_start = s.length > kSecond ? s.data[kSecond - 1] : 0;

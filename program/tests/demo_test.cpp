@@ -5,6 +5,7 @@
 
 #include "image/img.h"
 #include "platform/dpy.h"
+#include "platform/kbd.h"
 #include "program/demo.h"
 #include "text/scroll.h"
 
@@ -12,16 +13,16 @@ namespace {
 
 TEST(DemoKeys, EveryKeyCodeHasItsEffectAndNoOther) {
     for (int key = 0; key < 256; ++key) {
-        part_request = 0;
+        part_request = kPartRunOn;
         show_pictures = 1;
         demo_handle_key(static_cast<uint8_t>(key));
-        const bool quit = key == 'q' || key == 'Q' || key == 27;
+        const bool quit = key == 'q' || key == 'Q' || key == kbd_escape;
         const bool next = key == ' ';
         const bool toggle = key == '3' || key == '6' || key == '7';
-        EXPECT_EQ(part_request, quit ? 1 : next ? 2 : 0) << "key " << key;
+        EXPECT_EQ(part_request, quit ? kPartQuit : next ? kPartNext : kPartRunOn) << "key " << key;
         EXPECT_EQ(show_pictures, toggle ? 0 : 1) << "key " << key;
     }
-    // The speed keys set the scroller's speed, and need no scroller to be safe.
+    // The speed keys set the scroller's speed (without one, above, they did nothing).
     scroller = scroll_new();
     ASSERT_NE(scroller, nullptr);
     const std::pair<uint8_t, int32_t> speeds[] = {{'u', 0}, {'i', 1}, {'o', 2}, {'p', 4}};
@@ -35,7 +36,6 @@ TEST(DemoKeys, EveryKeyCodeHasItsEffectAndNoOther) {
     demo_handle_key(0);
     EXPECT_EQ(scroller->speed, 3);
     scroll_free(&scroller);
-    demo_handle_key('p');
 
     // The picture keys toggle back and forth.
     show_pictures = 1;
@@ -44,11 +44,11 @@ TEST(DemoKeys, EveryKeyCodeHasItsEffectAndNoOther) {
     EXPECT_EQ(show_pictures, 1);
     demo_handle_key('7');
     EXPECT_EQ(show_pictures, 0);
-    part_request = 0;
+    part_request = kPartRunOn;
     show_pictures = 1;
 }
 
-TEST(DemoFade, SixtyFourPresentedStepsEndInBlack) {
+TEST(DemoFade, EveryStepIsPresentedAndTheLastIsBlack) {
     screen = img_new();
     img_resize(screen, 4, 2);
     for (int i = 0; i < 8; ++i)
@@ -60,6 +60,7 @@ TEST(DemoFade, SixtyFourPresentedStepsEndInBlack) {
     demo_fade_out();
     const std::string out = testing::internal::GetCapturedStdout();
     dpy_error_switch = 0;
+    // 64 frames, each taking 4 off every channel: 255 ends at 0.
     std::string expected;
     for (int i = 0; i < 64; ++i)
         expected += "SDLDPY error\n";
@@ -69,9 +70,7 @@ TEST(DemoFade, SixtyFourPresentedStepsEndInBlack) {
     img_free(&screen);
 }
 
-TEST(DemoState, SettingsAndErrorLine) {
-    EXPECT_EQ(screen_width, 256);
-    EXPECT_EQ(screen_height, 256);
+TEST(DemoState, TheErrorLineFollowsTheSwitch) {
     testing::internal::CaptureStdout();
     demo_error();
     demo_error_switch = 1;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "assets/assets.h"
 #include "audio/sample.h"
 #include "image/img.h"
 #include "platform/fps.h"
@@ -30,8 +31,8 @@ protected:
     void SetUp() override {
         headless_program_start();
         fps_set_clock(virtual_ticks, virtual_delay);
-        fps_state.target_fps = 50;
-        part_request = 0;
+        fps_state.target_fps = kFrameRate;
+        part_request = kPartRunOn;
         show_pictures = 1;
     }
     void TearDown() override {
@@ -194,10 +195,31 @@ TEST_F(Parts, WholeRunsWithoutAWindowCarryThePhasesOn) {
     EXPECT_EQ(img_get_pixel(screen, 128, 128), 0u);
 
     demo_part_pictures();
-    EXPECT_EQ(sprites[0].image, nullptr);  // freed at the end
+    for (const Sprite& s : sprites)
+        EXPECT_EQ(s.image, nullptr);  // freed at the end
+
+    // The logo part paces each of its frames and turns the colour wheel a
+    // step per frame; the wheel carries on from where it stood.
+    const int32_t hue = hue_index;
+    uint32_t start = virtual_ms;
     demo_part_logo();
+    EXPECT_EQ(virtual_ms - start, kLogoFrames * (1000u / kFrameRate));
+    EXPECT_EQ(hue_index, (hue + kLogoFrames) % hue_count);
+    // It leaves the logo's trail in the rows where it shakes.
+    int32_t trail = 0;
+    for (int32_t i = 4 * 256; i < 84 * 256; ++i)
+        trail += screen->pixels[i] != 0;
+    EXPECT_GT(trail, 1000);
+
+    // The rotor is not paced; it leaves its stretched logo over the screen.
+    start = virtual_ms;
     demo_part_rotor();
-    EXPECT_EQ(part_request, 0);
+    EXPECT_EQ(virtual_ms, start);
+    int32_t lit = 0;
+    for (int32_t i = 0; i < 256 * 256; ++i)
+        lit += screen->pixels[i] != 0;
+    EXPECT_GT(lit, 256 * 256 / 4);
+    EXPECT_EQ(part_request, kPartRunOn);
 }
 
 // ---- Shaking logo and oscilloscope --------------------------------------------

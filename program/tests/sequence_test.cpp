@@ -14,27 +14,26 @@
 #include "program/tests/headless.h"
 #include "text/font.h"
 #include "text/scroll.h"
+#include "tools/music_render.h"
 
 namespace {
 
-struct Change {
-    uint32_t ms;  // demo time of the frame
-    int32_t sound;
-};
+constexpr uint32_t kFrameMs = 1000 / kFrameRate;
 
 uint32_t virtual_ms = 0;
-const Sample* seen[voice_count] = {};
-std::vector<Change> changes;
+MusicWatch watch;
+std::vector<MusicChange> changes;  // frames counted by the virtual clock
 
 // The frame clock: each paced frame reads it once, so this is where the
 // voices are looked at.
 uint32_t ticks() {
-    for (int32_t v = 0; v < voice_count; ++v) {
-        if (voices[v] == seen[v]) continue;
-        seen[v] = voices[v];
-        changes.push_back({virtual_ms, static_cast<int32_t>(voices[v] - sample_table)});
-    }
+    watch.look(static_cast<int32_t>(virtual_ms / kFrameMs), changes);
     return virtual_ms;
+}
+
+// The demo time of a change.
+uint32_t ms(const MusicChange& c) {
+    return static_cast<uint32_t>(c.frame) * kFrameMs;
 }
 
 void delay(uint32_t ms) {
@@ -44,7 +43,7 @@ void delay(uint32_t ms) {
 TEST(MusicSequence, TheOpeningAndWhoJoinsWhen) {
     headless_program_start();
     fps_set_clock(ticks, delay);
-    fps_state.target_fps = 50;
+    fps_state.target_fps = kFrameRate;
     const uint32_t part_start = virtual_ms;
     while (virtual_ms < 180000) {
         demo_part_pictures();
@@ -55,18 +54,18 @@ TEST(MusicSequence, TheOpeningAndWhoJoinsWhen) {
 
     ASSERT_FALSE(changes.empty());
     EXPECT_EQ(changes[0].sound, 19);
-    EXPECT_GT(changes[0].ms - part_start, 2000u);
-    EXPECT_LT(changes[0].ms - part_start, 4000u);
+    EXPECT_GT(ms(changes[0]) - part_start, 2000u);
+    EXPECT_LT(ms(changes[0]) - part_start, 4000u);
     ASSERT_GT(changes.size(), 1u);
-    EXPECT_GT(changes[1].ms - changes[0].ms, 10000u) << "sound 19 opens alone";
+    EXPECT_GT(ms(changes[1]) - ms(changes[0]), 10000u) << "sound 19 opens alone";
     // Sounds in the order they are first heard.
     std::vector<int32_t> first_minute;
     std::vector<int32_t> by_third;
     std::vector<bool> heard(sample_count, false);
-    for (const Change& c : changes) {
+    for (const MusicChange& c : changes) {
         if (heard[c.sound]) continue;
         heard[c.sound] = true;
-        (c.ms < 60000 ? first_minute : by_third).push_back(c.sound);
+        (ms(c) < 60000 ? first_minute : by_third).push_back(c.sound);
     }
     EXPECT_EQ(first_minute, (std::vector<int32_t>{19, 3, 4, 11, 6, 0, 18}));
     EXPECT_EQ(by_third, (std::vector<int32_t>{20, 10, 2, 24, 1, 9, 12}));

@@ -29,7 +29,7 @@ TEST(MusicRender, SilentUntilTheFirstChangeThenNeverQuiet) {
     EXPECT_EQ(mix, nullptr);
     EXPECT_EQ(sound, nullptr);
 
-    const int64_t change_at = int64_t{music.changes[0].frame} * (kSecond / 50);
+    const int64_t change_at = int64_t{music.changes[0].frame} * kFrameValues;
     const auto first_sound =
         std::find_if(music.values.begin(), music.values.end(), [](int16_t v) { return v != 0; });
     const int64_t first = first_sound - music.values.begin();
@@ -51,14 +51,20 @@ TEST(MusicRender, SilentUntilTheFirstChangeThenNeverQuiet) {
 
 TEST(MusicRender, WritesASixteenBitMonoWaveFile) {
     const std::vector<int16_t> values = {0, 1, -1, 32767, -32768};
-    char path[] = "/tmp/music_render_testXXXXXX";
-    const int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    ASSERT_TRUE(write_wav(path, values));
+    char dir[] = "/tmp/music_render_testXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/out.wav";
+    WavWriter wav;
+    ASSERT_TRUE(wav.open(path, "out.wav"));
+    ASSERT_TRUE(wav.add(values.data(), 2));
+    // Until it is finished the file is under its temporary name alone.
+    EXPECT_NE(access(path.c_str(), F_OK), 0);
+    ASSERT_TRUE(wav.add(values.data() + 2, 3));
+    ASSERT_TRUE(wav.finish()) << wav.error();
     std::ifstream in(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    unlink(path);
+    unlink(path.c_str());
+    EXPECT_EQ(rmdir(dir), 0) << "no temporary file is left beside it";
 
     ASSERT_EQ(bytes.size(), 44u + 10u);
     EXPECT_EQ(bytes.substr(0, 4), "RIFF");
@@ -81,8 +87,13 @@ TEST(MusicRender, WritesASixteenBitMonoWaveFile) {
     EXPECT_EQ(u16(44 + 8), 0x8000u);
 }
 
-TEST(MusicRender, AFileThatCannotBeWrittenIsReported) {
-    EXPECT_FALSE(write_wav("/nonexistent-folder/out.wav", {0}));
+TEST(MusicRender, AFileThatCannotBeWrittenIsReportedByTheNameGiven) {
+    WavWriter wav;
+    EXPECT_FALSE(wav.open("/nonexistent-folder/out.wav", "song.mp4"));
+    EXPECT_EQ(wav.error(), "cannot write song.mp4: No such file or directory");
+    const int16_t value = 0;
+    EXPECT_FALSE(wav.add(&value, 1));
+    EXPECT_FALSE(wav.finish());
 }
 
 }  // namespace

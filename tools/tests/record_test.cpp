@@ -209,6 +209,26 @@ TEST_F(Record, BadOptionsExitTwoWithOneLineAndWriteNothing) {
     EXPECT_EQ(help.out.rfind("usage: quor7706-record", 0), 0u);
 }
 
+// An output whose folder is missing, or is a file, fails at once, naming the
+// output as typed; nothing is rendered and nothing written.
+TEST_F(Record, AnOutputThatCannotBeWrittenIsNamedAsTypedBeforeAnyFrame) {
+    std::ofstream(work("plain")) << "x";
+    const struct {
+        std::string output;
+        std::string reason;
+    } cases[] = {{"/nonexistent/d/x.mp4", "No such file or directory"},
+                 {"/nonexistent/d/x.wav", "No such file or directory"},
+                 {"/nonexistent/d/frames/", "No such file or directory"},
+                 {"plain/x.wav", "Not a directory"}};
+    for (const auto& c : cases) {
+        const Result run = record({"--frames", "1000000", "-o", c.output});
+        EXPECT_EQ(run.status, 1) << c.output;
+        EXPECT_EQ(run.out, "") << c.output;
+        EXPECT_EQ(run.err, "quor7706-record: cannot write " + c.output + ": " + c.reason + "\n");
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(work("")), fs::directory_iterator()), 1);
+}
+
 // ffprobe's value of one entry, e.g. ("v:0", "stream=width").
 std::string probe(const fs::path& file, const std::string& stream, const std::string& entry) {
     const std::string command = "ffprobe -v error -select_streams " + stream + " -show_entries " +
