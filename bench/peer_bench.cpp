@@ -173,17 +173,29 @@ Image* speckled_image(int32_t w, int32_t h, uint32_t black, uint32_t seed) {
     return image;
 }
 
-// ---- The pairs ---------------------------------------------------------------
+// ---- The rows ----------------------------------------------------------------
 
-struct Pair {
+// One row of the comparison: the same work done by our code and by a peer,
+// registered as "ours/KEY" and "peer/KEY".
+struct Row {
+    const char* key;
     const char* work;
     const char* peer;
-    double target;
+    double target;  // the least ratio of peer time to ours that meets it
+    void (*ours)(benchmark::State&);
+    void (*theirs)(benchmark::State&);
     double our_units = 1;  // outputs per call, when a row is per output pixel
     double peer_units = 1;
 };
 
-std::vector<Pair> pairs;
+std::vector<Row> rows;  // filled by make_rows, in the order of the table
+
+Row& row(const std::string& key) {
+    for (Row& r : rows)
+        if (key == r.key) return r;
+    fprintf(stderr, "no row %s\n", key.c_str());
+    exit(1);
+}
 std::map<std::string, double> cpu_ns;  // least CPU time per call, by benchmark name
 
 // The transparent 128 x 128 blits: the picture at (60, 70) of the screen.
@@ -335,8 +347,8 @@ void check_rotation() {
     if (equal * 10 < both * 9) mismatch("rotate (pixels)");
     if (std::llabs(ours_lit - theirs_lit) * 50 > theirs_lit) mismatch("rotate (area)");
     if (std::llabs(ours_lit - 65536) * 50 > 65536) mismatch("rotate (area)");
-    pairs[6].our_units = static_cast<double>(ours->width) * ours->height;
-    pairs[6].peer_units = static_cast<double>(theirs->w) * theirs->h;
+    row("rotate").our_units = static_cast<double>(ours->width) * ours->height;
+    row("rotate").peer_units = static_cast<double>(theirs->w) * theirs->h;
     img_free(&ours);
     SDL_FreeSurface(theirs);
 }
@@ -426,19 +438,6 @@ std::vector<int> peer_wav() {
 // ---- Set-up and checks -------------------------------------------------------
 
 void set_up() {
-    pairs = {
-        {"read a 44,100-value 16-bit mono WAV file", "libsndfile sf_read_int", 1.5},
-        {"transparent 128 x 128 blit, filled disc on black", "SDL colour key + RLE", 1.5},
-        {"transparent 128 x 128 blit, 30% random black", "SDL colour key + RLE", 3},
-        {"2048 16 x 16 keyed tiles, 90% off a 256 x 256 screen", "SDL colour key", 8},
-        {"scale 320 x 64 to 256 x 64, nearest", "SDL_gfx zoomSurface", 4},
-        {"scale 128 x 128 to 22 x 22, destination per call", "SDL_gfx zoomSurface", 3},
-        {"rotate 256 x 256 by ~30 degrees, per output pixel", "SDL_gfx rotozoomSurface", 3},
-        {"decode P6 128 x 128 to 0x00RRGGBB", "SDL_image + convert to 32", 6},
-        {"decode P4 256 x 32 to 0x00RRGGBB", "SDL_image + convert to 32", 4},
-        {"img_fade of 256 x 256", "memcpy of the same 256 KiB", 0.9},
-    };
-
     // WAVE: libsndfile gives the 16-bit value in the top half of its int.
     write_wav();
     {
@@ -698,9 +697,30 @@ void BM_peer_fade(benchmark::State& state) {
     }
 }
 
-// Row order of `pairs`.
-const char* const kRows[] = {"wav",    "disc",   "speckled", "tiles", "squeeze",
-                             "shrink", "rotate", "p6",       "p4",    "fade"};
+void make_rows() {
+    rows = {
+        {"wav", "read a 44,100-value 16-bit mono WAV file", "libsndfile sf_read_int", 1.5,
+         BM_ours_wav, BM_peer_wav},
+        {"disc", "transparent 128 x 128 blit, filled disc on black", "SDL colour key + RLE", 1.5,
+         BM_ours_disc, BM_peer_disc},
+        {"speckled", "transparent 128 x 128 blit, 30% random black", "SDL colour key + RLE", 3,
+         BM_ours_speckled, BM_peer_speckled},
+        {"tiles", "2048 16 x 16 keyed tiles, 90% off a 256 x 256 screen", "SDL colour key", 8,
+         BM_ours_tiles, BM_peer_tiles},
+        {"squeeze", "scale 320 x 64 to 256 x 64, nearest", "SDL_gfx zoomSurface", 4,
+         BM_ours_squeeze, BM_peer_squeeze},
+        {"shrink", "scale 128 x 128 to 22 x 22, destination per call", "SDL_gfx zoomSurface", 3,
+         BM_ours_shrink, BM_peer_shrink},
+        {"rotate", "rotate 256 x 256 by ~30 degrees, per output pixel", "SDL_gfx rotozoomSurface",
+         3, BM_ours_rotate, BM_peer_rotate},
+        {"p6", "decode P6 128 x 128 to 0x00RRGGBB", "SDL_image + convert to 32", 6, BM_ours_p6,
+         BM_peer_p6},
+        {"p4", "decode P4 256 x 32 to 0x00RRGGBB", "SDL_image + convert to 32", 4, BM_ours_p4,
+         BM_peer_p4},
+        {"fade", "img_fade of 256 x 256", "memcpy of the same 256 KiB", 0.9, BM_ours_fade,
+         BM_peer_fade},
+    };
+}
 
 // Adds the least time of the repetitions to the reported aggregates. On a
 // shared machine every disturbance only adds time, so the least of several
@@ -712,18 +732,9 @@ void with_least(benchmark::internal::Benchmark* b) {
 }
 
 void register_all() {
-    using Fn = void (*)(benchmark::State&);
-    const Fn ours[] = {BM_ours_wav,     BM_ours_disc,   BM_ours_speckled, BM_ours_tiles,
-                       BM_ours_squeeze, BM_ours_shrink, BM_ours_rotate,   BM_ours_p6,
-                       BM_ours_p4,      BM_ours_fade};
-    const Fn peer[] = {BM_peer_wav,     BM_peer_disc,   BM_peer_speckled, BM_peer_tiles,
-                       BM_peer_squeeze, BM_peer_shrink, BM_peer_rotate,   BM_peer_p6,
-                       BM_peer_p4,      BM_peer_fade};
-    for (int i = 0; i < 10; ++i) {
-        with_least(
-            benchmark::RegisterBenchmark((std::string("ours/") + kRows[i]).c_str(), ours[i]));
-        with_least(
-            benchmark::RegisterBenchmark((std::string("peer/") + kRows[i]).c_str(), peer[i]));
+    for (const Row& r : rows) {
+        with_least(benchmark::RegisterBenchmark((std::string("ours/") + r.key).c_str(), r.ours));
+        with_least(benchmark::RegisterBenchmark((std::string("peer/") + r.key).c_str(), r.theirs));
     }
     with_least(benchmark::RegisterBenchmark("bound/disc", BM_bound_disc));
 }
@@ -811,6 +822,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&n, args.data());
     if (benchmark::ReportUnrecognizedArguments(n, args.data())) return 1;
 
+    make_rows();
     set_up();
     printf("Outputs checked: every pair agrees.\n");
     register_all();
@@ -822,11 +834,10 @@ int main(int argc, char** argv) {
     printf(
         "\n| work | peer | ours ns | peer ns | ratio | target | "
         "|\n|---|---|---:|---:|---:|---:|---|\n");
-    for (size_t i = 0; i < pairs.size(); ++i) {
-        const auto o = cpu_ns.find(std::string("ours/") + kRows[i]);
-        const auto p = cpu_ns.find(std::string("peer/") + kRows[i]);
+    for (const Row& row : rows) {
+        const auto o = cpu_ns.find(std::string("ours/") + row.key);
+        const auto p = cpu_ns.find(std::string("peer/") + row.key);
         if (o == cpu_ns.end() || p == cpu_ns.end()) continue;
-        const Pair& row = pairs[i];
         const double ratio = (p->second / row.peer_units) / (o->second / row.our_units);
         printf("| %s | %s | %.0f | %.0f | %.2f | >= %.1f | %s |\n", row.work, row.peer, o->second,
                p->second, ratio, row.target, ratio >= row.target ? "met" : "NOT MET");
