@@ -1,7 +1,10 @@
 # Sourced by run.sh and test.sh: the Debian packages each command needs, the
 # check that installs them, and the build helper.
 
-# Building the demo (run.sh, and every test build).
+# Building the demo (run.sh, and every test build). SDL 1.2's development
+# files come as classic SDL 1.2 (libsdl1.2-dev) or as sdl12-compat, SDL 1.2's
+# interface over SDL 2 (libsdl1.2-compat-dev); the two conflict, so either one
+# installed will do, and classic is installed when neither is.
 QUOR_BUILD_PACKAGES=(cmake ninja-build g++ libsdl1.2-dev)
 # The tests and benchmarks (test.sh): GoogleTest, Google Benchmark, the X11
 # headers of the window tests' helper, an X server of their own (Xvfb),
@@ -11,6 +14,11 @@ QUOR_TEST_PACKAGES=(libgtest-dev libbenchmark-dev libx11-dev xvfb x11-utils xdot
 # The fuzz targets (test.sh fuzz): clang with libFuzzer and its sanitizer runtimes.
 QUOR_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
+# True when the Debian package $1 is installed.
+quor_installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
 # Makes sure the Debian packages named in "$@" are installed. As root it
 # installs the missing ones; otherwise it prints the one apt-get line to run
 # and stops.
@@ -18,7 +26,9 @@ quor_need_packages() {
     local missing=()
     local p
     for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+        quor_installed "$p" && continue
+        [ "$p" = libsdl1.2-dev ] && quor_installed libsdl1.2-compat-dev && continue
+        missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     if [ "$(id -u)" -eq 0 ]; then
