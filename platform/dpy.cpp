@@ -49,66 +49,108 @@ bool image_usable(const Display* display, const Image* image) {
     return is_open(display) && image && image->pixels;
 }
 
-// True when the surface stores pixels exactly as Image words: 32 bits, 0x00RRGGBB.
-bool same_layout(const SDL_Surface* surface) {
-    const SDL_PixelFormat* f = surface->format;
-    return f->BitsPerPixel == 32 && f->Rmask == 0x00FF0000 && f->Gmask == 0x0000FF00 &&
-           f->Bmask == 0x000000FF;
+// Where an Image word's channels go in one of the surface's pixels: each
+// channel's top bits shifted to its place, the alpha bits (when the surface
+// has them) set to opaque, as SDL_MapRGB makes a pixel. A palette surface's
+// pixels are colour indices, looked up one by one.
+struct Layout {
+    int bytes;  // per pixel: 1, 2, 3 or 4
+    bool palette;
+    uint32_t red_loss, green_loss, blue_loss;
+    uint32_t red_shift, green_shift, blue_shift;
+    uint32_t alpha;
+};
+
+Layout layout_of(const SDL_PixelFormat* f) {
+    return {f->BytesPerPixel, f->palette != nullptr,
+            f->Rloss,         f->Gloss,
+            f->Bloss,         f->Rshift,
+            f->Gshift,        f->Bshift,
+            f->Amask};
 }
 
-// Writes one pixel of bpp bytes at p in the machine's byte order.
-void store_pixel(uint8_t* p, int bpp, uint32_t value) {
-    switch (bpp) {
-        case 1:
-            *p = static_cast<uint8_t>(value);
-            break;
-        case 2: {
-            const uint16_t v = static_cast<uint16_t>(value);
-            memcpy(p, &v, 2);
-            break;
+// The surface pixel of Image word p.
+inline uint32_t pack(uint32_t p, const Layout& l) {
+    return ((((p >> 16) & 0xFF) >> l.red_loss) << l.red_shift) |
+           ((((p >> 8) & 0xFF) >> l.green_loss) << l.green_shift) |
+           (((p & 0xFF) >> l.blue_loss) << l.blue_shift) | l.alpha;
+}
+
+// One row of w pixels in the layout. The loops over whole words have no
+// branches, so the compiler turns them into vector code.
+void convert_row(uint8_t* dst, const uint32_t* src, int32_t w, const Layout& l,
+                 const SDL_PixelFormat* format) {
+    switch (l.bytes) {
+        case 4: {
+            const bool same = l.red_shift == 16 && l.green_shift == 8 && l.blue_shift == 0 &&
+                              l.red_loss == 0 && l.green_loss == 0 && l.blue_loss == 0;
+            uint32_t* out = reinterpret_cast<uint32_t*>(dst);
+            if (same) {  // Image words without their top byte
+                for (int32_t x = 0; x < w; ++x)
+                    out[x] = (src[x] & 0x00FFFFFF) | l.alpha;
+                return;
+            }
+            for (int32_t x = 0; x < w; ++x)
+                out[x] = pack(src[x], l);
+            return;
         }
         case 3:
-            // 24-bit surfaces keep the value's low three bytes in memory order.
-            if (SDL_BYTEORDER == SDL_LIL_ENDIAN) {
-                p[0] = value & 0xFF;
-                p[1] = (value >> 8) & 0xFF;
-                p[2] = (value >> 16) & 0xFF;
-            } else {
-                p[0] = (value >> 16) & 0xFF;
-                p[1] = (value >> 8) & 0xFF;
-                p[2] = value & 0xFF;
+            // The value's low three bytes in memory order, as SDL keeps them.
+            for (int32_t x = 0; x < w; ++x) {
+                const uint32_t v = pack(src[x], l);
+                uint8_t* p = dst + 3 * x;
+                if (SDL_BYTEORDER == SDL_LIL_ENDIAN) {
+                    p[0] = static_cast<uint8_t>(v);
+                    p[1] = static_cast<uint8_t>(v >> 8);
+                    p[2] = static_cast<uint8_t>(v >> 16);
+                } else {
+                    p[0] = static_cast<uint8_t>(v >> 16);
+                    p[1] = static_cast<uint8_t>(v >> 8);
+                    p[2] = static_cast<uint8_t>(v);
+                }
             }
-            break;
+            return;
+        case 2: {
+            uint16_t* out = reinterpret_cast<uint16_t*>(dst);
+            for (int32_t x = 0; x < w; ++x)
+                out[x] = static_cast<uint16_t>(pack(src[x], l));
+            return;
+        }
         default:
-            memcpy(p, &value, 4);
-            break;
+            if (!l.palette) {
+                for (int32_t x = 0; x < w; ++x)
+                    dst[x] = static_cast<uint8_t>(pack(src[x], l));
+                return;
+            }
+            // The nearest palette entry, searched once per run of one colour.
+            uint32_t last = ~src[0];
+            uint8_t index = 0;
+            for (int32_t x = 0; x < w; ++x) {
+                const uint32_t p = src[x] & 0x00FFFFFF;
+                if (p != last) {
+                    index = static_cast<uint8_t>(
+                        SDL_MapRGB(format, (p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+                    last = p;
+                }
+                dst[x] = index;
+            }
+            return;
     }
 }
 
-// Copies w x h pixels of image into the surface at its own pitch, converting
-// to the surface's format when it is not 0x00RRGGBB.
+// Copies w x h pixels of image into the surface at its own pitch, in the
+// surface's layout.
 void copy_to_surface(SDL_Surface* surface, const Image* image, int32_t w, int32_t h) {
     if (SDL_MUSTLOCK(surface)) {
         if (SDL_LockSurface(surface) < 0) return;
     }
     uint8_t* base = static_cast<uint8_t*>(surface->pixels);
-    if (base) {
-        const bool direct = same_layout(surface);
-        const int bpp = surface->format->BytesPerPixel;
-        for (int32_t y = 0; y < h; ++y) {
-            const uint32_t* src = image->pixels + static_cast<int64_t>(y) * image->width;
-            uint8_t* dst = base + static_cast<int64_t>(y) * surface->pitch;
-            if (direct) {
-                memcpy(dst, src, static_cast<size_t>(w) * 4);
-                continue;
-            }
-            for (int32_t x = 0; x < w; ++x) {
-                const uint32_t p = src[x];
-                const uint32_t mapped =
-                    SDL_MapRGB(surface->format, (p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-                store_pixel(dst + static_cast<int64_t>(x) * bpp, bpp, mapped);
-            }
-        }
+    if (base && w > 0) {
+        const Layout layout = layout_of(surface->format);
+        for (int32_t y = 0; y < h; ++y)
+            convert_row(base + static_cast<int64_t>(y) * surface->pitch,
+                        image->pixels + static_cast<int64_t>(y) * image->width, w, layout,
+                        surface->format);
     }
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
 }

@@ -56,8 +56,9 @@ Display* dpy_new();
 void dpy_set_mode(Display* display, int32_t width, int32_t height);
 // Shows image (exactly the window's size) in the window, or hands it to the
 // present hook when one is set; captures it first when on.
-// NOTE: on a window surface that is not 32-bit 0x00RRGGBB the pixels are
-// converted; rows are always written at the surface's own pitch.
+// The pixels are written in the window surface's own layout (8, 15, 16, 24
+// or 32 bits, any channel masks, alpha bits opaque: what SDL_MapRGB makes of
+// each colour; the word's top byte is never shown), at the surface's pitch.
 void dpy_present(Display* display, const Image* image);
 // Shows any image, clipped to the window, through SDL's own conversion.
 void dpy_present_converted(Display* display, const Image* image);

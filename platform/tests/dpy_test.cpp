@@ -152,4 +152,43 @@ TEST_F(DpyTest, PresentsSafelyOnAnEightBitSurface) {
     img_free(&card);
 }
 
+// The frame on X servers of each depth Xvfb offers: a truecolour window
+// shows each channel at the depth's precision, an 8-bit one the palette
+// colour SDL picked for it.
+TEST(DpyDepths, EachScreenDepthShowsTheFrame) {
+    const std::string shared_display = getenv("DISPLAY") ? getenv("DISPLAY") : "";
+    Image* card = test_card(256, 256);
+    for (const int depth : {24, 16, 15, 8}) {
+        SCOPED_TRACE(depth);
+        X11Server server("640x480x" + std::to_string(depth));
+        ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+        setenv("DISPLAY", server.display().c_str(), 1);
+        Display* display = dpy_new();
+        ASSERT_TRUE(window_opened());
+        dpy_present(display, card);
+        const SDL_PixelFormat* f = dpy_state.surface->format;
+        std::vector<uint32_t> want(256 * 256);
+        for (size_t i = 0; i < want.size(); ++i) {
+            const uint32_t p = card->pixels[i];
+            if (f->palette) {
+                const SDL_Color c =
+                    f->palette->colors[SDL_MapRGB(f, p >> 16 & 255, p >> 8 & 255, p & 255)];
+                want[i] = static_cast<uint32_t>(c.r << 16 | c.g << 8 | c.b);
+                continue;
+            }
+            // The channel's top bits, read back scaled to 0 .. 255.
+            const auto kept = [](uint32_t c, int loss) {
+                return (c >> loss) * 255 / (255u >> loss);
+            };
+            want[i] = kept(p >> 16 & 255, f->Rloss) << 16 | kept(p >> 8 & 255, f->Gloss) << 8 |
+                      kept(p & 255, f->Bloss);
+        }
+        EXPECT_EQ(shown(256, 256), want);
+        dpy_free(&display);
+        SDL_Quit();
+    }
+    setenv("DISPLAY", shared_display.c_str(), 1);
+    img_free(&card);
+}
+
 }  // namespace

@@ -6,7 +6,10 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -73,15 +76,39 @@ bool x11_grab(const char* name, int32_t w, int32_t h, std::vector<uint32_t>* pix
     const Window win = search(c.x, DefaultRootWindow(c.x), name);
     if (!win) return false;
     XSync(c.x, False);
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(c.x, win, &attributes)) return false;
     XImage* image = XGetImage(c.x, win, 0, 0, w, h, AllPlanes, ZPixmap);
     if (!image) return false;
     pixels->assign(static_cast<size_t>(w) * h, 0);
+    // A visual with channel masks holds colours in the pixel; any other
+    // (an 8-bit pseudo-colour screen) holds colour map indices.
+    const bool masked = image->red_mask && image->green_mask && image->blue_mask;
+    std::map<unsigned long, uint32_t> colour_map;  // index -> 0x00RRGGBB, asked once each
     for (int32_t y = 0; y < h; ++y)
         for (int32_t x = 0; x < w; ++x) {
             const unsigned long p = XGetPixel(image, x, y);
-            const uint32_t r = ((p & image->red_mask) * 255) / image->red_mask;
-            const uint32_t g = ((p & image->green_mask) * 255) / image->green_mask;
-            const uint32_t b = ((p & image->blue_mask) * 255) / image->blue_mask;
+            uint32_t r, g, b;
+            if (masked) {
+                r = static_cast<uint32_t>(((p & image->red_mask) * 255) / image->red_mask);
+                g = static_cast<uint32_t>(((p & image->green_mask) * 255) / image->green_mask);
+                b = static_cast<uint32_t>(((p & image->blue_mask) * 255) / image->blue_mask);
+            } else {
+                auto known = colour_map.find(p);
+                if (known == colour_map.end()) {
+                    XColor colour = {};
+                    colour.pixel = p;
+                    XQueryColor(c.x, attributes.colormap, &colour);
+                    known = colour_map
+                                .emplace(p, static_cast<uint32_t>((colour.red >> 8) << 16 |
+                                                                  (colour.green >> 8) << 8 |
+                                                                  colour.blue >> 8))
+                                .first;
+                }
+                r = known->second >> 16;
+                g = known->second >> 8 & 255;
+                b = known->second & 255;
+            }
             (*pixels)[static_cast<size_t>(y) * w + x] = (r << 16) | (g << 8) | b;
         }
     XDestroyImage(image);
@@ -113,4 +140,36 @@ bool x11_xdotool(const char* name, const std::string& keys) {
     const std::string command =
         "xdotool windowfocus --sync " + std::to_string(win) + " " + keys + " >/dev/null 2>&1";
     return system(command.c_str()) == 0;
+}
+
+X11Server::X11Server(const std::string& screen) {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        const std::string fd = std::to_string(fds[1]);
+        // -displayfd: the server picks a free number and writes it there.
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+               "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    if (pid < 0) {
+        close(fds[0]);
+        return;
+    }
+    pid_ = pid;
+    std::string number;
+    char ch;
+    while (read(fds[0], &ch, 1) == 1 && ch != '\n')
+        number += ch;
+    close(fds[0]);
+    if (!number.empty()) display_ = ":" + number;
+}
+
+X11Server::~X11Server() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
 }

@@ -18,3 +18,19 @@ bool x11_request_close(const char* name);
 // Gives the named window the keyboard focus and types keys with xdotool:
 // keys is an xdotool argument list such as "key space" or "keydown a keyup a".
 bool x11_xdotool(const char* name, const std::string& keys);
+
+// An X server of a test's own (Xvfb), on a free display number, with one
+// screen of the given geometry ("640x480x16"); stopped when destroyed.
+// display is ":N", or empty when the server did not start.
+class X11Server {
+public:
+    explicit X11Server(const std::string& screen);
+    ~X11Server();
+    X11Server(const X11Server&) = delete;
+    X11Server& operator=(const X11Server&) = delete;
+    const std::string& display() const { return display_; }
+
+private:
+    std::string display_;
+    int pid_ = -1;
+};
