@@ -19,6 +19,8 @@
 
 #include <cstdint>
 
+#include "assets/gen/asset_counts.h"
+
 struct Raster;
 struct Sample;
 
@@ -31,13 +33,13 @@ struct Blob {
 extern const Blob font_sheet;      // P4 256 x 32: 4 rows of 32 glyph cells of 8 x 8 (font)
 extern const Blob logo_mask_blob;  // P4 320 x 64: white letters on black (logo_mask)
 extern const Blob logo_blob;       // P6 320 x 64: the same letters in colour (logo)
-constexpr int32_t picture_count = 7;
+constexpr int32_t picture_count = asset_counts::pictures;
 extern const Blob picture_blobs[picture_count];  // P6 128 x 128 each (sprites, tiles)
 
 constexpr int32_t scroll_text_length = 1743;
 extern const char* const scroll_text;  // zero-terminated, scroll_text_length characters
 
-constexpr int32_t sample_count = 25;
+constexpr int32_t sample_count = asset_counts::sounds;
 extern const Sample sample_table[sample_count];  // the music's sounds, values in constant storage
 
 extern Raster bar_colours;   // 256 colours, all 0 at start (colour bars)
