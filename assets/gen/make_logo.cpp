@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "assets/gen/drawing.h"
+#include "assets/gen/gen_math.h"
 #include "assets/gen/pnm_write.h"
 
 namespace {
@@ -27,48 +29,30 @@ constexpr double slant = 0.10;        // italic lean: pixels right per pixel up
 constexpr double gap = 6;             // clear columns between letters
 constexpr double bevel = 3.5;         // width of the bevelled rim
 
-struct Vec {
-    double x, y;
-};
+using drawing::Vec2;
 
 // Distance to a box from (x0, y0) to (x1, y1) whose corners are rounded by
 // radius tl, tr, br, bl (top-left, top-right, bottom-right, bottom-left).
-double round_box(Vec p, double x0, double y0, double x1, double y1, double tl, double tr, double br,
-                 double bl) {
+double round_box(Vec2 p, double x0, double y0, double x1, double y1, double tl, double tr,
+                 double br, double bl) {
     const double cx = (x0 + x1) / 2;
     const double cy = (y0 + y1) / 2;
     const double r = p.x > cx ? (p.y > cy ? br : tr) : (p.y > cy ? bl : tl);
     const double qx = std::fabs(p.x - cx) - (x1 - x0) / 2 + r;
     const double qy = std::fabs(p.y - cy) - (y1 - y0) / 2 + r;
-    const double outside = std::hypot(std::max(qx, 0.0), std::max(qy, 0.0));
+    const double outside = gm::hypot(std::max(qx, 0.0), std::max(qy, 0.0));
     return std::min(std::max(qx, qy), 0.0) + outside - r;
 }
 
-double round_box(Vec p, double x0, double y0, double x1, double y1, double r) {
+double round_box(Vec2 p, double x0, double y0, double x1, double y1, double r) {
     return round_box(p, x0, y0, x1, y1, r, r, r, r);
-}
-
-// Distance to a simple polygon given corner by corner.
-double polygon(Vec p, const std::vector<Vec>& v) {
-    double d = 1e9;
-    bool inside = false;
-    for (size_t i = 0, j = v.size() - 1; i < v.size(); j = i++) {
-        const Vec e{v[j].x - v[i].x, v[j].y - v[i].y};
-        const Vec w{p.x - v[i].x, p.y - v[i].y};
-        const double t = std::clamp((w.x * e.x + w.y * e.y) / (e.x * e.x + e.y * e.y), 0.0, 1.0);
-        d = std::min(d, std::hypot(w.x - e.x * t, w.y - e.y * t));
-        if ((v[i].y > p.y) != (v[j].y > p.y) &&
-            p.x < (v[j].x - v[i].x) * (p.y - v[i].y) / (v[j].y - v[i].y) + v[i].x)
-            inside = !inside;
-    }
-    return inside ? -d : d;
 }
 
 double cut(double shape, double hole) {
     return std::max(shape, -hole);
 }
 
-using Field = std::function<double(Vec)>;
+using Field = std::function<double(Vec2)>;
 
 struct Letter {
     double advance;  // width of the letter's box
@@ -78,36 +62,37 @@ struct Letter {
 // The letters, upright; the lean is applied when they are placed.
 std::vector<Letter> letters() {
     constexpr double h = letter_height;
-    auto ring = [](Vec p, double w, double r_out, double r_in) {
+    auto ring = [](Vec2 p, double w, double r_out, double r_in) {
         return cut(round_box(p, 0, 0, w, h, r_out), round_box(p, 12, 10, w - 12, h - 10, r_in));
     };
-    const Letter q{
-        38, [=](Vec p) {
-            const double tail = polygon(p, {{17, 37}, {26, 30}, {41, 50}, {41, 58}, {35, 58}});
-            return std::min(ring(p, 38, 17, 6), tail);
-        }};
-    const Letter u{34, [=](Vec p) {
+    const Letter q{38, [=](Vec2 p) {
+                       const double tail = drawing::polygon_distance(
+                           p, {{17, 37}, {26, 30}, {41, 50}, {41, 58}, {35, 58}});
+                       return std::min(ring(p, 38, 17, 6), tail);
+                   }};
+    const Letter u{34, [=](Vec2 p) {
                        return cut(round_box(p, 0, 0, 34, h, 0, 0, 14, 14),
                                   round_box(p, 12, -10, 22, h - 10, 0, 0, 4, 4));
                    }};
-    const Letter o{38, [=](Vec p) { return ring(p, 38, 17, 6); }};
-    const Letter r{
-        35, [=](Vec p) {
-            const double bowl = cut(round_box(p, 0, 0, 35, 30, 0, 13, 13, 0),
-                                    round_box(p, 12, 10, 23, 20, 0, 4, 4, 0));
-            const double leg = polygon(p, {{12, 28}, {25, 28}, {36, h}, {23, h}, {12, 36}});
-            return std::min({round_box(p, 0, 0, 12, h, 0), bowl, leg});
-        }};
-    const Letter seven{
-        31, [=](Vec p) {
-            return polygon(p, {{0, 0}, {31, 0}, {31, 10}, {17, h}, {4, h}, {18, 10}, {0, 10}});
-        }};
-    const Letter zero{
-        34, [=](Vec p) {
-            return cut(ring(p, 34, 10, 2),
-                       polygon(p, {{23, 10}, {23, 16}, {16, 30}, {12, 30}, {12, 24}, {19, 10}}));
-        }};
-    const Letter six{34, [=](Vec p) {
+    const Letter o{38, [=](Vec2 p) { return ring(p, 38, 17, 6); }};
+    const Letter r{35, [=](Vec2 p) {
+                       const double bowl = cut(round_box(p, 0, 0, 35, 30, 0, 13, 13, 0),
+                                               round_box(p, 12, 10, 23, 20, 0, 4, 4, 0));
+                       const double leg = drawing::polygon_distance(
+                           p, {{12, 28}, {25, 28}, {36, h}, {23, h}, {12, 36}});
+                       return std::min({round_box(p, 0, 0, 12, h, 0), bowl, leg});
+                   }};
+    const Letter seven{31, [=](Vec2 p) {
+                           return drawing::polygon_distance(
+                               p, {{0, 0}, {31, 0}, {31, 10}, {17, h}, {4, h}, {18, 10}, {0, 10}});
+                       }};
+    const Letter zero{34, [=](Vec2 p) {
+                          return cut(
+                              ring(p, 34, 10, 2),
+                              drawing::polygon_distance(
+                                  p, {{23, 10}, {23, 16}, {16, 30}, {12, 30}, {12, 24}, {19, 10}}));
+                      }};
+    const Letter six{34, [=](Vec2 p) {
                          const double body =
                              cut(round_box(p, 0, 0, 34, h, 12), round_box(p, 12, 30, 22, 42, 3));
                          return cut(body, round_box(p, 12, 10, 40, 20, 3, 0, 0, 3));
@@ -162,18 +147,12 @@ int main(int argc, char** argv) {
             // such seams are drawn flat rather than as a stray highlight.
             const double gx = field(cx + 0.5, cy) - field(cx - 0.5, cy);
             const double gy = field(cx, cy + 0.5) - field(cx, cy - 0.5);
-            const double slope = std::hypot(gx, gy);
+            const double slope = gm::hypot(gx, gy);
             const double depth = -d;
             const double lean = depth < bevel && slope > 0.6 ? 1.3 / slope : 0.0;
-            double nx = gx * lean, ny = gy * lean, nz = 1.0;
-            const double n = std::sqrt(nx * nx + ny * ny + nz * nz);
-            nx /= n, ny /= n, nz /= n;
-            constexpr double lx = -0.45, ly = -0.65, lz = 0.61;  // light from the upper left
-            const double diffuse = std::max(0.0, nx * lx + ny * ly + nz * lz);
-            const double hz = lz + 1.0;  // half vector for a viewer straight in front
-            const double spec = std::pow(std::max(0.0, (nx * lx + ny * ly + nz * hz) /
-                                                           std::sqrt(lx * lx + ly * ly + hz * hz)),
-                                         24.0);
+            // Light from the upper left.
+            const drawing::Light light =
+                drawing::blinn_phong({gx * lean, gy * lean, 1.0}, {-0.45, -0.65, 0.61}, 24.0);
 
             // Chrome: a sky above the horizon, warm ground below it.
             const double t = std::clamp((cy - top) / letter_height, 0.0, 1.0);
@@ -185,15 +164,15 @@ int main(int argc, char** argv) {
                 const double s = (t - 0.52) / 0.48;
                 r = 70 + 185 * s, g = 30 + 150 * s, b = 20 + 40 * s;
             }
-            const double shade = 0.35 + 0.85 * diffuse;
-            r = r * shade + 255 * spec;
-            g = g * shade + 255 * spec;
-            b = b * shade + 240 * spec;
+            const double shade = 0.35 + 0.85 * light.diffuse;
+            r = r * shade + 255 * light.specular;
+            g = g * shade + 255 * light.specular;
+            b = b * shade + 240 * light.specular;
             if (depth < 1.0) r *= 0.55, g *= 0.55, b *= 0.6;  // a dark line along the outline
             uint8_t* out = &rgb[(py * width + px) * 3];
-            out[0] = static_cast<uint8_t>(std::clamp(r, 0.0, 255.0));
-            out[1] = static_cast<uint8_t>(std::clamp(g, 0.0, 255.0));
-            out[2] = static_cast<uint8_t>(std::clamp(b, 1.0, 255.0));  // never see-through
+            out[0] = drawing::to_byte(r);
+            out[1] = drawing::to_byte(g);
+            out[2] = drawing::to_byte(b, 1.0);  // never see-through
         }
     }
     if (!write_p4(dir + "/logo-mask.pbm", width, height, bits, "QUOR7706 logo mask")) return 1;

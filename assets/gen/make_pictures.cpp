@@ -1,4 +1,4 @@
-// Paints the seven 128 x 128 pictures (P6).
+// Paints the seven (asset_counts::pictures) 128 x 128 pictures (P6).
 // Usage: make_pictures OUTDIR   (writes picture-0.ppm .. picture-6.ppm)
 //
 //   0 chrome ball       a mirror sphere over a chequered floor, on black
@@ -13,21 +13,27 @@
 // used only for the background around an object and for its holes. Every
 // pixel of an object goes through put(), which never writes pure black.
 // Edges are hard (no blending into the black), so no dark fringe shows when
-// a picture is drawn over colours. Only the fixed-seed generator below is
-// random: every run writes the same bytes.
+// a picture is drawn over colours. Only a fixed-seed generator is random, and
+// all arithmetic goes through gen_math.h: every machine writes the same bytes.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "assets/gen/asset_counts.h"
+#include "assets/gen/drawing.h"
+#include "assets/gen/gen_math.h"
 #include "assets/gen/pnm_write.h"
 
 namespace {
 
 constexpr int size = 128;
-constexpr double pi = 3.14159265358979323846;
+constexpr double pi = gm::kPi;
+
+using drawing::Vec2;
 
 struct Rgb {
     double r, g, b;
@@ -49,30 +55,18 @@ struct Picture {
     // Stores an object's pixel: channels clamped to 0..255, and never all 0.
     void put(int x, int y, Rgb c) {
         uint8_t* p = &rgb[(y * size + x) * 3];
-        p[0] = static_cast<uint8_t>(std::clamp(c.r, 0.0, 255.0));
-        p[1] = static_cast<uint8_t>(std::clamp(c.g, 0.0, 255.0));
-        p[2] = static_cast<uint8_t>(std::clamp(c.b, 0.0, 255.0));
+        p[0] = drawing::to_byte(c.r);
+        p[1] = drawing::to_byte(c.g);
+        p[2] = drawing::to_byte(c.b);
         if (p[0] == 0 && p[1] == 0 && p[2] == 0) p[2] = 1;
     }
-};
-
-// A small fixed-seed generator (xorshift32): the same numbers every run.
-struct Random {
-    uint32_t state;
-    uint32_t next() {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return state;
-    }
-    double unit() { return next() / 4294967296.0; }  // 0 <= value < 1
 };
 
 // Smooth value noise in one dimension, made of random values at whole numbers.
 struct Noise {
     std::vector<double> values;
     explicit Noise(uint32_t seed) {
-        Random random{seed};
+        gm::Xorshift32 random(seed);
         for (int i = 0; i < 256; ++i)
             values.push_back(random.unit());
     }
@@ -94,32 +88,8 @@ struct Noise {
 
 // Blinn-Phong light from the upper left for a surface normal (y down, z to
 // the viewer): the diffuse term and a highlight of the given sharpness.
-struct Light {
-    double diffuse, highlight;
-};
-Light light(double nx, double ny, double nz, double sharpness) {
-    const double n = std::sqrt(nx * nx + ny * ny + nz * nz);
-    nx /= n, ny /= n, nz /= n;
-    constexpr double lx = -0.48, ly = -0.62, lz = 0.62;
-    const double hx = lx, hy = ly, hz = lz + 1;
-    const double h = std::sqrt(hx * hx + hy * hy + hz * hz);
-    const double d = std::max(0.0, nx * lx + ny * ly + nz * lz);
-    const double s = std::max(0.0, (nx * hx + ny * hy + nz * hz) / h);
-    return {d, std::pow(s, sharpness)};
-}
-
-// Distance to a polygon given corner by corner (negative inside).
-double polygon(double px, double py, const std::vector<double>& xs, const std::vector<double>& ys) {
-    double d = 1e9;
-    bool inside = false;
-    for (size_t i = 0, j = xs.size() - 1; i < xs.size(); j = i++) {
-        const double ex = xs[j] - xs[i], ey = ys[j] - ys[i];
-        const double wx = px - xs[i], wy = py - ys[i];
-        const double t = std::clamp((wx * ex + wy * ey) / (ex * ex + ey * ey), 0.0, 1.0);
-        d = std::min(d, std::hypot(wx - ex * t, wy - ey * t));
-        if ((ys[i] > py) != (ys[j] > py) && px < ex * (py - ys[i]) / ey + xs[i]) inside = !inside;
-    }
-    return inside ? -d : d;
+drawing::Light light(double nx, double ny, double nz, double sharpness) {
+    return drawing::blinn_phong({nx, ny, nz}, {-0.48, -0.62, 0.62}, sharpness);
 }
 
 // The average colour of a pixel over 4 x 4 points spread across it: smooths
@@ -144,25 +114,24 @@ Picture chrome_ball() {
         const double rx = 2 * nz * dx, ry = 2 * nz * dy, rz = 2 * nz * nz - 1;
         Rgb c;
         if (ry < 0) {
-            c = mix({215, 230, 255}, {25, 60, 170}, std::pow(-ry, 0.6));
+            c = mix({215, 230, 255}, {25, 60, 170}, gm::pow(-ry, 0.6));
         } else {
             const double t = 1.2 / std::max(ry, 0.02);
             const double u = rx * t, w = rz * t;
             const bool light_square =
                 (static_cast<int>(std::floor(u * 1.5)) + static_cast<int>(std::floor(w * 1.5))) & 1;
             const Rgb tile = light_square ? Rgb{240, 235, 225} : Rgb{210, 25, 45};
-            c = mix(tile, {200, 190, 210}, 1 - std::exp(-t * 0.2));
+            c = mix(tile, {200, 190, 210}, 1 - gm::exp(-t * 0.2));
         }
         // A sun in the sky, a metallic tint darkening toward the rim, and a
         // soft highlight from the scene's light.
         const double sun = std::max(0.0, -0.45 * rx - 0.7 * ry + 0.55 * rz);
-        const Light l = light(dx, dy, nz, 40);
-        return c * (0.55 + 0.45 * nz) +
-               Rgb{255, 250, 225} * (std::pow(sun, 60) + l.highlight * 0.6);
+        const drawing::Light l = light(dx, dy, nz, 40);
+        return c * (0.55 + 0.45 * nz) + Rgb{255, 250, 225} * (gm::pow(sun, 60) + l.specular * 0.6);
     };
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            if (std::hypot(x + 0.5 - 64, y + 0.5 - 64) < radius)
+            if (gm::hypot(x + 0.5 - 64, y + 0.5 - 64) < radius)
                 p.put(x, y, supersampled(x, y, colour));
         }
     }
@@ -175,14 +144,14 @@ Picture plasma() {
     Picture p;
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            const double u = x + 7 * std::sin(y / 13.0);
-            const double w = y + 7 * std::sin(x / 11.0);
-            const double v = std::sin(u / 9.0) + std::sin(w / 7.5 + u / 21.0) +
-                             std::sin(std::hypot(u - 90.0, w - 30.0) / 8.0) +
-                             std::sin(std::hypot(u - 20.0, w - 100.0) / 12.0);
+            const double u = x + 7 * gm::sin(y / 13.0);
+            const double w = y + 7 * gm::sin(x / 11.0);
+            const double v = gm::sin(u / 9.0) + gm::sin(w / 7.5 + u / 21.0) +
+                             gm::sin(gm::hypot(u - 90.0, w - 30.0) / 8.0) +
+                             gm::sin(gm::hypot(u - 20.0, w - 100.0) / 12.0);
             const double t = v / 8 + 0.5;
-            const Rgb c{0.5 + 0.5 * std::cos(2 * pi * (2 * t + 0.5)),
-                        0.5 + 0.5 * std::cos(2 * pi * (t + 0.2)), 0.5};
+            const Rgb c{0.5 + 0.5 * gm::cos(2 * pi * (2 * t + 0.5)),
+                        0.5 + 0.5 * gm::cos(2 * pi * (t + 0.2)), 0.5};
             p.put(x, y, c * 255);
         }
     }
@@ -213,9 +182,9 @@ Picture mandelbrot() {
                 p.put(x, y, Rgb{10, 14, 50} + Rgb{30, 40, 90} * glow);
                 continue;
             }
-            const double mu = n + 1 - std::log2(std::log(std::sqrt(zr * zr + zi * zi)));
+            const double mu = n + 1 - gm::log2(gm::log(std::sqrt(zr * zr + zi * zi)));
             if (mu < 4.2) continue;  // far from the set: see-through
-            const double t = std::fmod(std::log(mu - 3.2) * 1.9, 7.0);
+            const double t = std::fmod(gm::log(mu - 3.2) * 1.9, 7.0);
             const int i = static_cast<int>(t);
             p.put(x, y, mix(palette[i], palette[i + 1], t - i));
         }
@@ -227,14 +196,14 @@ Picture mandelbrot() {
 Picture sunset() {
     Picture p;
     const Noise far(11), near(23), waves(37);
-    Random stars{2026};
+    gm::Xorshift32 stars(2026);
     constexpr int horizon = 88;
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             const double sy = std::min(y, horizon) / static_cast<double>(horizon);
             Rgb sky = sy < 0.55 ? mix({18, 12, 70}, {150, 40, 120}, sy / 0.55)
                                 : mix({150, 40, 120}, {255, 150, 60}, (sy - 0.55) / 0.45);
-            const double sun = std::hypot(x - 64.0, y - 64.0);
+            const double sun = gm::hypot(x - 64.0, y - 64.0);
             const bool stripe = y > 58 && (y - 58) % 5 < (y - 54) / 7;
             if (y < horizon) {
                 Rgb c = sky;
@@ -251,7 +220,7 @@ Picture sunset() {
             }
             // The sea mirrors the sky, with the sun's path broken by waves.
             const double depth = (y - horizon) / static_cast<double>(size - horizon);
-            Rgb c = mix({200, 90, 90}, {30, 20, 70}, std::pow(depth, 0.6));
+            Rgb c = mix({200, 90, 90}, {30, 20, 70}, gm::pow(depth, 0.6));
             const double ripple = waves.at(x / (3.0 + 20 * depth) + y * 7.1);
             const double path = std::fabs(x - 64.0) / (16 + 30 * depth);
             if (path < 1 && ripple > 0.45 + 0.5 * path)
@@ -275,39 +244,37 @@ Picture sunset() {
 // that carries a star; the holes are see-through.
 Picture gear_emblem() {
     Picture p;
-    std::vector<double> gear_x, gear_y;
+    std::vector<Vec2> gear_corners;
     constexpr int teeth = 12;
     for (int i = 0; i < teeth * 16; ++i) {
         const double a = 2 * pi * i / (teeth * 16);
         const double s = std::fabs(std::fmod(a * teeth / (2 * pi), 1.0) - 0.5) * 2;  // 0 mid-tooth
         const double r = 49 + 12 * std::clamp((0.62 - s) * 4, 0.0, 1.0);
-        gear_x.push_back(64 + r * std::cos(a));
-        gear_y.push_back(64 + r * std::sin(a));
+        gear_corners.push_back({64 + r * gm::cos(a), 64 + r * gm::sin(a)});
     }
-    std::vector<double> star_x, star_y;
+    std::vector<Vec2> star_corners;
     for (int i = 0; i < 10; ++i) {
         const double a = -pi / 2 + pi * i / 5;
         const double r = i % 2 ? 7.5 : 17;
-        star_x.push_back(64 + r * std::cos(a));
-        star_y.push_back(64 + r * std::sin(a));
+        star_corners.push_back({64 + r * gm::cos(a), 64 + r * gm::sin(a)});
     }
     auto holes = [](double x, double y) {
         double d = 1e9;
         for (int i = 0; i < 6; ++i) {
             const double a = 2 * pi * i / 6 + pi / 6;
-            d = std::min(d, std::hypot(x - 64 - 36 * std::cos(a), y - 64 - 36 * std::sin(a)) - 8);
+            d = std::min(d, gm::hypot(x - 64 - 36 * gm::cos(a), y - 64 - 36 * gm::sin(a)) - 8);
         }
         return d;
     };
     // Height of the relief: the plate with bevelled edges, the hub on it and
     // the star on the hub.
     auto plate = [&](double x, double y) {
-        return std::max(polygon(x, y, gear_x, gear_y), -holes(x, y));
+        return std::max(drawing::polygon_distance({x, y}, gear_corners), -holes(x, y));
     };
     auto height = [&](double x, double y) {
-        const double r = std::hypot(x - 64, y - 64);
+        const double r = gm::hypot(x - 64, y - 64);
         return std::clamp(-plate(x, y) / 4, 0.0, 1.0) * 4 + std::clamp((24 - r) / 3, 0.0, 1.0) * 3 +
-               std::clamp(-polygon(x, y, star_x, star_y) / 2.5, 0.0, 1.0) * 2.5;
+               std::clamp(-drawing::polygon_distance({x, y}, star_corners) / 2.5, 0.0, 1.0) * 2.5;
     };
     const Noise brush(5);
     for (int y = 0; y < size; ++y) {
@@ -316,21 +283,20 @@ Picture gear_emblem() {
             if (plate(cx, cy) >= 0) continue;
             const double hx = height(cx + 0.5, cy) - height(cx - 0.5, cy);
             const double hy = height(cx, cy + 0.5) - height(cx, cy - 0.5);
-            const Light l = light(-hx, -hy, 1, 30);
-            const double r = std::hypot(cx - 64, cy - 64);
-            const bool star = polygon(cx, cy, star_x, star_y) < 0;
+            const drawing::Light l = light(-hx, -hy, 1, 30);
+            const double r = gm::hypot(cx - 64, cy - 64);
+            const bool star = drawing::polygon_distance({cx, cy}, star_corners) < 0;
             Rgb base;
             if (star)
                 base = {255, 215, 90};
             else if (r < 24)
-                base =
-                    Rgb{200, 150, 50} * (0.8 + 0.3 * brush.at(std::atan2(cy - 64, cx - 64) * 40));
+                base = Rgb{200, 150, 50} * (0.8 + 0.3 * brush.at(gm::atan2(cy - 64, cx - 64) * 40));
             else
                 base = Rgb{170, 180, 195} * (0.75 + 0.4 * brush.fractal(r * 2.5, 3));
             // A little of the sky's blue on faces turned up, shadow on faces turned down.
             const double up = std::clamp(-hy * 0.5, -0.3, 0.3);
             Rgb c = base * (0.3 + 0.8 * l.diffuse) + Rgb{60, 80, 110} * up +
-                    Rgb{255, 250, 235} * l.highlight;
+                    Rgb{255, 250, 235} * l.specular;
             p.put(x, y, c);
         }
     }
@@ -343,9 +309,9 @@ Picture tunnel() {
     Picture p;
     auto colour = [](double px, double py) {
         const double dx = px - 64, dy = py - 64;
-        const double r = std::max(std::hypot(dx, dy), 1.0);
+        const double r = std::max(gm::hypot(dx, dy), 1.0);
         const double depth = 640 / r;
-        const double around = std::atan2(dy, dx) / (2 * pi) * 20 + depth * 0.08;
+        const double around = gm::atan2(dy, dx) / (2 * pi) * 20 + depth * 0.08;
         const bool light_tile =
             (static_cast<int>(std::floor(depth / 6)) + static_cast<int>(std::floor(around))) & 1;
         const Rgb tile = light_tile ? Rgb{255, 70, 190} : Rgb{40, 210, 255};
@@ -358,8 +324,7 @@ Picture tunnel() {
     };
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            if (std::hypot(x + 0.5 - 64, y + 0.5 - 64) >= 6)
-                p.put(x, y, supersampled(x, y, colour));
+            if (gm::hypot(x + 0.5 - 64, y + 0.5 - 64) >= 6) p.put(x, y, supersampled(x, y, colour));
         }
     }
     return p;
@@ -378,8 +343,8 @@ Picture flower() {
     auto petal = [](double x, double y, int k, int count, double offset, double centre,
                     double length, double breadth) {
         const double a = 2 * pi * (k + offset) / count;
-        const double u = (x - 64) * std::cos(a) + (y - 64) * std::sin(a) - centre;
-        const double v = -(x - 64) * std::sin(a) + (y - 64) * std::cos(a);
+        const double u = (x - 64) * gm::cos(a) + (y - 64) * gm::sin(a) - centre;
+        const double v = -(x - 64) * gm::sin(a) + (y - 64) * gm::cos(a);
         const double e = (u / length) * (u / length) + (v / breadth) * (v / breadth);
         return Place{
             e < 1, (u / length + 1) / 2,
@@ -388,7 +353,7 @@ Picture flower() {
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             const double cx = x + 0.5, cy = y + 0.5;
-            const double r = std::hypot(cx - 64, cy - 64);
+            const double r = gm::hypot(cx - 64, cy - 64);
             bool any = false;
             Rgb c{0, 0, 0};
             for (int k = 0; k < 12; ++k) {
@@ -414,7 +379,7 @@ Picture flower() {
                     for (int i = 0; i < dots; ++i) {
                         const double a = 2 * pi * (i + ring * 0.5) / dots;
                         const double d =
-                            std::hypot(cx - 64 - at * std::cos(a), cy - 64 - at * std::sin(a));
+                            gm::hypot(cx - 64 - at * gm::cos(a), cy - 64 - at * gm::sin(a));
                         if (d < 2.0) c = mix({255, 240, 150}, {220, 160, 40}, d / 2);
                     }
                 }
@@ -435,11 +400,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string dir = argv[1];
-    const Picture pictures[] = {chrome_ball(), plasma(), mandelbrot(), sunset(),
-                                gear_emblem(), tunnel(), flower()};
-    const char* names[] = {"chrome ball", "plasma", "Mandelbrot set", "sunset",
-                           "gear emblem", "tunnel", "flower"};
-    for (int i = 0; i < 7; ++i) {
+    const std::array<Picture, asset_counts::pictures> pictures = {
+        chrome_ball(), plasma(), mandelbrot(), sunset(), gear_emblem(), tunnel(), flower()};
+    const std::array<const char*, asset_counts::pictures> names = {
+        "chrome ball", "plasma", "Mandelbrot set", "sunset", "gear emblem", "tunnel", "flower"};
+    for (int i = 0; i < asset_counts::pictures; ++i) {
         if (!write_p6(dir + "/picture-" + std::to_string(i) + ".ppm", size, size, pictures[i].rgb,
                       std::string("QUOR7706 picture: ") + names[i]))
             return 1;

@@ -1,6 +1,5 @@
-// Synthesises the 25 sounds of the music and writes them one after another as
-// signed 32-bit little-endian values, in index order.
-// Usage: make_sounds OUT.bin
+// Synthesises the sounds of the music (asset_counts::sounds of them) and writes them one after
+// another as signed 32-bit little-endian values, in index order. Usage: make_sounds OUT.bin
 //
 // The music plays the first second of up to seven of these sounds at once, in
 // any combination, looped. So they all share one key (A minor), one tempo (120
@@ -23,6 +22,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "assets/gen/asset_counts.h"
+#include "assets/gen/gen_math.h"
 #include "assets/gen/sound_lengths.h"
 #include "assets/gen/synth.h"
 
@@ -88,10 +89,10 @@ void kick(Track& t, double start, double length, double low_hz, double decay) {
     Osc osc;
     Noise noise(7);
     place(t, start, length, [&](double s) {
-        const double hz = low_hz + 130.0 * std::exp(-s / 0.03);
+        const double hz = low_hz + 130.0 * gm::exp(-s / 0.03);
         const double body = osc.sine(hz) * attack_decay(s, 0.0015, decay);
-        const double tick = 0.25 * noise.next() * std::exp(-s / 0.002) * fade_in(s, 0.0005);
-        return std::tanh(1.8 * (body + tick)) * release_after(s, length - 0.02, 0.02);
+        const double tick = 0.25 * noise.next() * gm::exp(-s / 0.002) * fade_in(s, 0.0005);
+        return gm::tanh(1.8 * (body + tick)) * release_after(s, length - 0.02, 0.02);
     });
 }
 
@@ -124,7 +125,7 @@ void snare(Track& t, double start, double level, double length) {
     Noise noise(21);
     Svf hp, lp;
     place(t, start, length, [&](double s) {
-        const double hz = 220.0 + 90.0 * std::exp(-s / 0.015);
+        const double hz = 220.0 + 90.0 * gm::exp(-s / 0.015);
         const double body = osc.sine(hz) * attack_decay(s, 0.001, 0.045);
         hp.run(noise.next(), 1200.0, 0.7);
         lp.run(hp.high, 8000.0, 0.7);
@@ -154,9 +155,9 @@ void conga(Track& t, double start, double note, double level) {
     Svf band;
     const double hz = note_hz(note);
     place(t, start, 0.16, [&](double s) {
-        const double body = osc.sine(hz * (1.0 + 0.06 * std::exp(-s / 0.012)));
+        const double body = osc.sine(hz * (1.0 + 0.06 * gm::exp(-s / 0.012)));
         band.run(noise.next(), 2500.0, 1.0);
-        const double slap = band.band * std::exp(-s / 0.006);
+        const double slap = band.band * gm::exp(-s / 0.006);
         const double env = attack_decay(s, 0.001, 0.07) * release_after(s, 0.14, 0.02);
         return level * env * (body + 0.8 * slap);
     });
@@ -169,11 +170,11 @@ void piano(Track& t, double start, double note, double hold, double level) {
     const double hz = note_hz(note);
     Osc carrier, modulator, tine;
     place(t, start, hold + 0.12, [&](double s) {
-        const double index = 0.25 + 1.5 * std::exp(-s / 0.12);
+        const double index = 0.25 + 1.5 * gm::exp(-s / 0.12);
         const double m = modulator.sine(hz);
-        const double y = std::sin(kTwoPi * carrier.phase + index * m);
+        const double y = gm::sin(kTwoPi * carrier.phase + index * m);
         carrier.advance(hz);
-        const double bell = 0.12 * tine.sine(hz * 5.0) * std::exp(-s / 0.015);
+        const double bell = 0.12 * tine.sine(hz * 5.0) * gm::exp(-s / 0.015);
         const double env = attack_decay(s, 0.002, 0.7) * release_after(s, hold, 0.12);
         return level * env * (y + bell);
     });
@@ -187,7 +188,7 @@ void pluck(Track& t, double start, double note, double hold, double level, doubl
     Svf filter;
     place(t, start, hold + 0.05, [&](double s) {
         const double x = 0.5 * (a.saw(hz * cents(-7)) + b.saw(hz * cents(7)));
-        filter.run(x, 300.0 + bright * std::exp(-s / 0.07), q);
+        filter.run(x, 300.0 + bright * gm::exp(-s / 0.07), q);
         const double env = attack_decay(s, 0.002, 0.2) * release_after(s, hold, 0.05);
         return level * env * filter.low;
     });
@@ -200,7 +201,7 @@ void glass(Track& t, double start, double note, double decay, double level) {
     place(t, start, 6 * decay + 0.02, [&](double s) {
         const double p = kTwoPi * osc.phase;
         const double y =
-            std::sin(p) + 0.3 * std::sin(2 * p) * std::exp(-s / 0.03) + 0.1 * std::sin(3 * p);
+            gm::sin(p) + 0.3 * gm::sin(2 * p) * gm::exp(-s / 0.03) + 0.1 * gm::sin(3 * p);
         osc.advance(hz);
         return level * y * attack_decay(s, 0.0015, decay) * release_after(s, 5 * decay, decay);
     });
@@ -211,9 +212,9 @@ void bell(Track& t, double start, double note, double length, double level) {
     const double hz = note_hz(note);
     Osc p1, p4, p10;
     place(t, start, length, [&](double s) {
-        const double y = p1.sine(hz) + 0.3 * p4.sine(hz * 4.0) * std::exp(-s / 0.08) +
-                         0.12 * p10.sine(hz * 10.0) * std::exp(-s / 0.02);
-        const double tremolo = 1.0 - 0.15 * (0.5 - 0.5 * std::cos(kTwoPi * 6.0 * s));
+        const double y = p1.sine(hz) + 0.3 * p4.sine(hz * 4.0) * gm::exp(-s / 0.08) +
+                         0.12 * p10.sine(hz * 10.0) * gm::exp(-s / 0.02);
+        const double tremolo = 1.0 - 0.15 * (0.5 - 0.5 * gm::cos(kTwoPi * 6.0 * s));
         return level * y * tremolo * attack_decay(s, 0.002, 0.35) *
                release_after(s, length - 0.04, 0.04);
     });
@@ -227,7 +228,7 @@ void bass_note(Track& t, double start, double note, double hold, double level, d
     Svf filter;
     place(t, start, hold + 0.02, [&](double s) {
         const double x = saw.saw(hz) + 0.6 * sub.square(hz * 0.5);
-        filter.run(x, 160.0 + sweep * std::exp(-s / 0.05), 2.2);
+        filter.run(x, 160.0 + sweep * gm::exp(-s / 0.05), 2.2);
         const double env = attack_decay(s, 0.003, 0.5) * release_after(s, hold, 0.02);
         return level * env * filter.low;
     });
@@ -238,7 +239,7 @@ void sub_note(Track& t, double start, double note, double hold, double level) {
     const double hz = note_hz(note);
     Osc osc;
     place(t, start, hold + 0.03, [&](double s) {
-        const double y = std::tanh(1.6 * osc.sine(hz)) / std::tanh(1.6);
+        const double y = gm::tanh(1.6 * osc.sine(hz)) / gm::tanh(1.6);
         return level * y * fade_in(s, 0.008) * release_after(s, hold, 0.03);
     });
 }
@@ -255,7 +256,7 @@ void saw_line(Track& t, const std::vector<LineNote>& notes, double glide, double
     }
 }
 
-// ---- The 25 sounds ------------------------------------------------------
+// ---- The sounds ------------------------------------------------------
 
 // 0: an A minor 9 chord stab on the downbeat.
 void chord_stab(Track& t) {
@@ -270,7 +271,7 @@ void riser(Track& t) {
     const double rise = 0.85;
     place(t, 0.0, 0.876, [&](double s) {
         const double u = std::min(1.0, s / rise);
-        band.run(noise.next(), 300.0 * std::pow(8000.0 / 300.0, u), 1.0 + 3.0 * u);
+        band.run(noise.next(), 300.0 * gm::pow(8000.0 / 300.0, u), 1.0 + 3.0 * u);
         const double env = u * u * release_after(s, rise, 0.02);
         return env * band.band;
     });
@@ -342,10 +343,10 @@ void acid_riff(Track& t) {
         const int32_t k = std::min(7, static_cast<int32_t>(s / kThirtySecond));
         const double since = s - k * kThirtySecond;
         const double open = 500.0 + 300.0 * k;
-        filter.run(osc.saw(note_hz(notes[k])), 250.0 + open * std::exp(-since / 0.035), 5.0);
+        filter.run(osc.saw(note_hz(notes[k])), 250.0 + open * gm::exp(-since / 0.035), 5.0);
         const double gate =
             s < 0.5 ? fade_in(since, 0.002) * release_after(since, 0.045, 0.01) : 0.0;
-        return std::tanh(1.5 * filter.low * gate);
+        return gm::tanh(1.5 * filter.low * gate);
     });
 }
 
@@ -365,7 +366,7 @@ void lead(Track& t) {
         double swell = 0;
         for (const LineNote& n : notes) {
             const double since = s - n.start - std::floor(s - n.start);
-            swell += fade_in(since, 0.015) * std::exp(-since / 0.05);
+            swell += fade_in(since, 0.015) * gm::exp(-since / 0.05);
         }
         dry.v[i] *= 0.7 + 0.3 * swell;
     }
@@ -410,9 +411,9 @@ void pad(Track& t) {
     Svf filter;
     process(dry, 3, [&](double x, int64_t i) {
         const double s = static_cast<double>(i) / kRate;
-        filter.run(x, 1500.0 + 500.0 * std::sin(kTwoPi * s), 0.8);
+        filter.run(x, 1500.0 + 500.0 * gm::sin(kTwoPi * s), 0.8);
         const double beat = s < 0.5 ? s : s - 0.5;
-        const double duck = 1.0 - 0.35 * fade_in(beat, 0.01) * std::exp(-beat / 0.1);
+        const double duck = 1.0 - 0.35 * fade_in(beat, 0.01) * gm::exp(-beat / 0.1);
         return filter.low * duck;
     });
     reverb(dry, 1.3, 0.78, 0.3);
@@ -424,7 +425,7 @@ void pad(Track& t) {
 void tom(Track& t) {
     Osc osc;
     place(t, 0.0, 0.188, [&](double s) {
-        const double hz = 110.0 * (1.0 + 0.5 * std::exp(-s / 0.03));
+        const double hz = 110.0 * (1.0 + 0.5 * gm::exp(-s / 0.03));
         return osc.sine(hz) * attack_decay(s, 0.001, 0.07) * release_after(s, 0.16, 0.028);
     });
 }
@@ -439,9 +440,9 @@ void click(Track& t) {
     Osc a, e;
     Noise noise(1717);
     place(t, 0.0, 0.126, [&](double s) {
-        const double y = a.sine(1760.0) * std::exp(-s / 0.012) +
-                         0.5 * e.sine(2637.0) * std::exp(-s / 0.007) +
-                         0.3 * noise.next() * std::exp(-s / 0.001);
+        const double y = a.sine(1760.0) * gm::exp(-s / 0.012) +
+                         0.5 * e.sine(2637.0) * gm::exp(-s / 0.007) +
+                         0.3 * noise.next() * gm::exp(-s / 0.001);
         return y * fade_in(s, 0.0004) * release_after(s, 0.1, 0.026);
     });
 }
@@ -486,8 +487,8 @@ void opening(Track& t) {
 void zap(Track& t) {
     Osc osc;
     place(t, 0.0, 0.251, [&](double s) {
-        const double hz = 110.0 + 1650.0 * std::exp(-s / 0.035);
-        const double y = osc.sine(hz) + 0.25 * std::sin(3.0 * kTwoPi * osc.phase);
+        const double hz = 110.0 + 1650.0 * gm::exp(-s / 0.035);
+        const double y = osc.sine(hz) + 0.25 * gm::sin(3.0 * kTwoPi * osc.phase);
         return y * attack_decay(s, 0.001, 0.08) * release_after(s, 0.21, 0.04);
     });
 }
@@ -504,7 +505,7 @@ void counter_melody(Track& t) {
         Osc osc;
         Svf filter;
         place(dry, n.start, 0.12, [&](double s) {
-            filter.run(osc.square(hz, 0.3), 900.0 + 5000.0 * std::exp(-s / 0.03), 1.0);
+            filter.run(osc.square(hz, 0.3), 900.0 + 5000.0 * gm::exp(-s / 0.03), 1.0);
             return 0.6 * filter.low * attack_decay(s, 0.002, 0.07) * release_after(s, 0.09, 0.03);
         });
     }
@@ -521,8 +522,8 @@ void wind(Track& t) {
     Svf band;
     process(t, 3, [&](double x, int64_t i) {
         const double s = static_cast<double>(i) / kRate;
-        const double u = 0.5 - 0.5 * std::cos(kTwoPi * s);
-        band.run(x, 350.0 * std::pow(2.0, 3.3 * u), 2.0 + 2.0 * u);
+        const double u = 0.5 - 0.5 * gm::cos(kTwoPi * s);
+        band.run(x, 350.0 * gm::pow(2.0, 3.3 * u), 2.0 + 2.0 * u);
         return band.band * (0.5 + 0.5 * u);
     });
     reverb(t, 1.4, 0.75, 0.3);
@@ -552,31 +553,31 @@ struct Recipe {
     double peak;
 };
 
-constexpr Recipe kRecipes[25] = {{chord_stab, 30000},
-                                 {riser, 28000},
-                                 {open_hat, 30000},
-                                 {beat_clap, 30000},
-                                 {short_kick, 31000},
-                                 {double_kick, 31000},
-                                 {hat_loop, 30000},
-                                 {shaker, 28000},
-                                 {vibes, 30000},
-                                 {acid_riff, 28000},
-                                 {lead, 30000},
-                                 {hand_drums, 30000},
-                                 {offbeat_chords, 30000},
-                                 {beat_snare, 30000},
-                                 {pad, 26000},
-                                 {tom, 30000},
-                                 {closed_hat, 30000},
-                                 {click, 28000},
-                                 {bass_line, 31000},
-                                 {opening, 31000},
-                                 {zap, 28000},
-                                 {counter_melody, 30000},
-                                 {wind, 26000},
-                                 {sparkle, 30000},
-                                 {sub_bass, 31000}};
+constexpr Recipe kRecipes[asset_counts::sounds] = {{chord_stab, 30000},
+                                                   {riser, 28000},
+                                                   {open_hat, 30000},
+                                                   {beat_clap, 30000},
+                                                   {short_kick, 31000},
+                                                   {double_kick, 31000},
+                                                   {hat_loop, 30000},
+                                                   {shaker, 28000},
+                                                   {vibes, 30000},
+                                                   {acid_riff, 28000},
+                                                   {lead, 30000},
+                                                   {hand_drums, 30000},
+                                                   {offbeat_chords, 30000},
+                                                   {beat_snare, 30000},
+                                                   {pad, 26000},
+                                                   {tom, 30000},
+                                                   {closed_hat, 30000},
+                                                   {click, 28000},
+                                                   {bass_line, 31000},
+                                                   {opening, 31000},
+                                                   {zap, 28000},
+                                                   {counter_melody, 30000},
+                                                   {wind, 26000},
+                                                   {sparkle, 30000},
+                                                   {sub_bass, 31000}};
 
 // The sound's values: the first second scaled to its peak; a longer sound
 // repeats its bar to its full length and fades out over its last quarter
@@ -614,7 +615,7 @@ int main(int argc, char** argv) {
     FILE* f = fopen(argv[1], "wb");
     if (!f) return 1;
     bool ok = true;
-    for (int32_t i = 0; i < 25; ++i) {
+    for (int32_t i = 0; i < asset_counts::sounds; ++i) {
         const std::vector<int32_t> values = render(i);
         for (int32_t v : values) {
             const uint32_t u = static_cast<uint32_t>(v);

@@ -1,6 +1,7 @@
 // The building blocks of the sound generator: tracks, oscillators, filters,
-// envelopes, noise, echo and reverb. Plain double arithmetic, no state outside
-// the objects, so the same program always writes the same sounds.
+// envelopes, noise, echo and reverb. Plain double arithmetic with the
+// functions of gen_math.h and no state outside the objects, so the same
+// program writes the same sounds on every machine.
 //
 // Looping tracks are one bar (one second) long and wrap around: a note tail or
 // an echo that runs past the bar line comes back in at the downbeat, and the
@@ -14,35 +15,32 @@
 #include <cstdint>
 #include <vector>
 
+#include "assets/gen/gen_math.h"
+
 namespace synth {
 
 constexpr int32_t kRate = 44100;
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kTwoPi = 2.0 * kPi;
+constexpr double kPi = gm::kPi;
+constexpr double kTwoPi = gm::kTwoPi;
 
 // Frequency of a MIDI note number (69 = A4 = 440 Hz).
 inline double note_hz(double note) {
-    return 440.0 * std::pow(2.0, (note - 69.0) / 12.0);
+    return 440.0 * gm::exp2((note - 69.0) / 12.0);
 }
 
 // The frequency ratio of a number of cents (hundredths of a semitone).
 inline double cents(double c) {
-    return std::pow(2.0, c / 1200.0);
+    return gm::exp2(c / 1200.0);
 }
 
 // White noise from a xorshift generator: uniform in [-1, 1).
 class Noise {
 public:
-    explicit Noise(uint32_t seed) : state_(seed ? seed : 1u) {}
-    double next() {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return state_ / 2147483648.0 - 1.0;
-    }
+    explicit Noise(uint32_t seed) : bits_(seed) {}
+    double next() { return bits_.next() / 2147483648.0 - 1.0; }
 
 private:
-    uint32_t state_;
+    gm::Xorshift32 bits_;
 };
 
 // A mono signal. A looping track wraps writes past either end round the bar.
@@ -96,21 +94,21 @@ void process(Track& track, int32_t laps, F&& f) {
 inline double attack_decay(double t, double attack, double decay) {
     if (t < 0) return 0;
     if (t < attack) return t / attack;
-    return std::exp(-(t - attack) / decay);
+    return gm::exp(-(t - attack) / decay);
 }
 
 // 1 until `hold`, then a raised-cosine fall to 0 over `release` seconds.
 inline double release_after(double t, double hold, double release) {
     if (t <= hold) return 1;
     if (t >= hold + release) return 0;
-    return 0.5 + 0.5 * std::cos(kPi * (t - hold) / release);
+    return 0.5 + 0.5 * gm::cos(kPi * (t - hold) / release);
 }
 
 // 0 to 1 over `rise` seconds with a raised cosine.
 inline double fade_in(double t, double rise) {
     if (t <= 0) return 0;
     if (t >= rise) return 1;
-    return 0.5 - 0.5 * std::cos(kPi * t / rise);
+    return 0.5 - 0.5 * gm::cos(kPi * t / rise);
 }
 
 // ---- Oscillators --------------------------------------------------------
@@ -138,7 +136,7 @@ struct Osc {
         phase -= std::floor(phase);
     }
     double sine(double hz) {
-        const double y = std::sin(kTwoPi * phase);
+        const double y = gm::sin(kTwoPi * phase);
         advance(hz);
         return y;
     }
@@ -170,7 +168,7 @@ struct Svf {
 
     void run(double x, double cutoff_hz, double q) {
         const double fc = std::clamp(cutoff_hz, 10.0, 0.45 * kRate);
-        const double g = std::tan(kPi * fc / kRate);
+        const double g = gm::tan(kPi * fc / kRate);
         const double k = 1.0 / q;
         const double a1 = 1.0 / (1.0 + g * (g + k));
         const double a2 = g * a1;
@@ -191,7 +189,7 @@ struct OnePole {
     double y = 0;
     double a = 0;
 
-    explicit OnePole(double cutoff_hz) : a(1.0 - std::exp(-kTwoPi * cutoff_hz / kRate)) {}
+    explicit OnePole(double cutoff_hz) : a(1.0 - gm::exp(-kTwoPi * cutoff_hz / kRate)) {}
     double run(double x) {
         y += a * (x - y);
         return y;
@@ -261,7 +259,7 @@ inline void reverb(Track& track, double size, double feedback, double wet) {
 // Removes any steady offset with a high-pass at 20 Hz, so that no sound
 // shifts the mix off centre.
 inline void dc_block(Track& track) {
-    const double r = std::exp(-kTwoPi * 20.0 / kRate);
+    const double r = gm::exp(-kTwoPi * 20.0 / kRate);
     double last_x = 0, y = 0;
     process(track, 3, [&](double x, int64_t) {
         y = x - last_x + r * y;
@@ -276,9 +274,9 @@ inline void saturate(Track& track, double drive) {
     for (double x : track.v)
         peak = std::max(peak, std::fabs(x));
     if (peak <= 0) return;
-    const double norm = std::tanh(drive);
+    const double norm = gm::tanh(drive);
     for (double& x : track.v)
-        x = std::tanh(drive * x / peak) / norm * peak;
+        x = gm::tanh(drive * x / peak) / norm * peak;
 }
 
 // ---- Legato lines -------------------------------------------------------
@@ -309,7 +307,7 @@ inline std::vector<double> line_hz(const std::vector<LineNote>& notes, double gl
         return notes[k].note;
     };
     // Glide in pitch, round the bar twice so the bar line is settled too.
-    const double a = 1.0 - std::exp(-1.0 / (glide * kRate));
+    const double a = 1.0 - gm::exp(-1.0 / (glide * kRate));
     double pitch = notes.back().note;
     for (int32_t lap = 0; lap < 2; ++lap) {
         for (int32_t i = 0; i < kRate; ++i) {
@@ -317,7 +315,7 @@ inline std::vector<double> line_hz(const std::vector<LineNote>& notes, double gl
             double since = 0;
             pitch += a * (note_at(t, since) - pitch);
             const double depth = vibrato_cents * std::min(1.0, since / 0.25);
-            const double wobble = depth / 100.0 * std::sin(kTwoPi * vibrato_hz * t);
+            const double wobble = depth / 100.0 * gm::sin(kTwoPi * vibrato_hz * t);
             hz[i] = note_hz(pitch + wobble) * cents(detune_cents);
         }
     }
