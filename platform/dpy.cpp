@@ -3,11 +3,13 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 #include "container/common.h"
 #include "image/img.h"
@@ -20,6 +22,8 @@ uint8_t dpy_error_switch = 0;
 namespace {
 
 constexpr uint32_t kDefaultFlags = SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_ANYFORMAT;  // 0x10000005
+// The largest scale of the window.
+constexpr int32_t kMaxScale = 8;
 // How long dpy_set_mode keeps trying to open the window.
 constexpr uint32_t kModeRetryMs = 2000;
 
@@ -77,8 +81,9 @@ inline uint32_t pack(uint32_t p, const Layout& l) {
 }
 
 // One row of w pixels in the layout. The loops over whole words have no
-// branches, so the compiler turns them into vector code.
-void convert_row(uint8_t* dst, const uint32_t* src, int32_t w, const Layout& l,
+// branches, so the compiler turns them into vector code. (The layout is taken
+// by value: read through a reference, each store could change it.)
+void convert_row(uint8_t* dst, const uint32_t* src, int32_t w, const Layout l,
                  const SDL_PixelFormat* format) {
     switch (l.bytes) {
         case 4: {
@@ -138,19 +143,82 @@ void convert_row(uint8_t* dst, const uint32_t* src, int32_t w, const Layout& l,
     }
 }
 
-// Copies w x h pixels of image into the surface at its own pitch, in the
-// surface's layout.
+// One row of w pixels of 32-bit words, each written S times over.
+template <int S>
+void widen_row(uint32_t* out, const uint32_t* src, int32_t w, const Layout l) {
+    for (int32_t x = 0; x < w; ++x) {
+        const uint32_t v = pack(src[x], l);
+        for (int k = 0; k < S; ++k)
+            out[S * x + k] = v;
+    }
+}
+
+// One row of w pixels in the layout, each written scale times over; scale 1
+// is convert_row. Rows of 32-bit pixels take a loop made for their scale.
+void convert_row_scaled(uint8_t* dst, const uint32_t* src, int32_t w, int32_t scale,
+                        const Layout& l, const SDL_PixelFormat* format, uint32_t* spare) {
+    if (scale == 1) return convert_row(dst, src, w, l, format);
+    if (l.bytes == 4) {
+        uint32_t* out = reinterpret_cast<uint32_t*>(dst);
+        switch (scale) {
+            case 2:
+                return widen_row<2>(out, src, w, l);
+            case 3:
+                return widen_row<3>(out, src, w, l);
+            case 4:
+                return widen_row<4>(out, src, w, l);
+            case 5:
+                return widen_row<5>(out, src, w, l);
+            case 6:
+                return widen_row<6>(out, src, w, l);
+            case 7:
+                return widen_row<7>(out, src, w, l);
+            default:
+                return widen_row<8>(out, src, w, l);
+        }
+    }
+    // Other sizes: the row widened as Image words first, then converted.
+    for (int32_t x = 0; x < w; ++x)
+        for (int32_t k = 0; k < scale; ++k)
+            spare[x * scale + k] = src[x];
+    convert_row(dst, spare, w * scale, l, format);
+}
+
+// Where frames go in the window: each frame pixel a scale x scale block,
+// the frame's top-left corner at (x, y).
+struct View {
+    int32_t scale = 1;
+    int32_t x = 0;
+    int32_t y = 0;
+};
+View view;
+std::vector<uint32_t> spare_row;  // a widened row, for surfaces of 1 to 3 bytes a pixel
+
+// Copies w x h pixels of image into the surface as the view places them, in
+// the surface's layout, at its own pitch. Each widened row is converted once
+// and copied to the scale - 1 rows below it.
 void copy_to_surface(SDL_Surface* surface, const Image* image, int32_t w, int32_t h) {
     if (SDL_MUSTLOCK(surface)) {
         if (SDL_LockSurface(surface) < 0) return;
     }
     uint8_t* base = static_cast<uint8_t*>(surface->pixels);
-    if (base && w > 0) {
+    const int32_t s = view.scale;
+    // What fits of the frame, in whole blocks.
+    w = std::min(w, (surface->w - view.x) / s);
+    h = std::min(h, (surface->h - view.y) / s);
+    if (base && w > 0 && h > 0) {
         const Layout layout = layout_of(surface->format);
-        for (int32_t y = 0; y < h; ++y)
-            convert_row(base + static_cast<int64_t>(y) * surface->pitch,
-                        image->pixels + static_cast<int64_t>(y) * image->width, w, layout,
-                        surface->format);
+        const int bytes = surface->format->BytesPerPixel;
+        if (layout.bytes < 4 && s > 1) spare_row.resize(static_cast<size_t>(w) * s);
+        const size_t row_bytes = static_cast<size_t>(w) * s * bytes;
+        for (int32_t y = 0; y < h; ++y) {
+            uint8_t* first = base + static_cast<int64_t>(view.y + y * s) * surface->pitch +
+                             static_cast<int64_t>(view.x) * bytes;
+            convert_row_scaled(first, image->pixels + static_cast<int64_t>(y) * image->width, w, s,
+                               layout, surface->format, spare_row.data());
+            for (int32_t k = 1; k < s; ++k)
+                memcpy(first + static_cast<int64_t>(k) * surface->pitch, first, row_bytes);
+        }
     }
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
 }
@@ -216,9 +284,43 @@ void present(Display* display, const Image* image, bool with_capture) {
     if (with_capture && present_hook) return present_hook(image);
     SDL_Surface* surface = dpy_state.surface;
     if (!surface) return;
-    copy_to_surface(surface, image, overlap(image->width, surface->w),
-                    overlap(image->height, surface->h));
+    copy_to_surface(surface, image, image->width, image->height);
     show(surface);
+}
+
+// Opens the window for a width x height frame as the view asks: scaled up,
+// lowered to the largest scale whose window fits the screen, or full screen
+// with the frame centred. Sets `view`; null when SDL cannot.
+SDL_Surface* open_window(int32_t width, int32_t height) {
+    view = View{};
+    const int32_t asked = dpy_state.scale > 1 ? std::min(dpy_state.scale, kMaxScale) : 1;
+    if (asked == 1 && !dpy_state.fullscreen)
+        return SDL_SetVideoMode(width, height, 0, dpy_state.video_flags);
+    // The screen's size is known only before the first mode is set.
+    if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    // A driver that does not know the screen's size (SDL's dummy) is taken
+    // to have room for any scale.
+    const bool known = info && info->current_w > 0 && info->current_h > 0;
+    const int32_t screen_w = known ? info->current_w : width * kMaxScale;
+    const int32_t screen_h = known ? info->current_h : height * kMaxScale;
+    int32_t fits = 1;
+    while (fits < kMaxScale && width * (fits + 1) <= screen_w && height * (fits + 1) <= screen_h)
+        ++fits;
+    if (dpy_state.fullscreen) {
+        view.scale = fits;
+        view.x = std::max(0, (screen_w - width * fits) / 2);
+        view.y = std::max(0, (screen_h - height * fits) / 2);
+        SDL_Surface* surface =
+            SDL_SetVideoMode(screen_w, screen_h, 0, dpy_state.video_flags | SDL_FULLSCREEN);
+        if (!surface) return nullptr;
+        SDL_ShowCursor(SDL_DISABLE);
+        SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+        show(surface);
+        return surface;
+    }
+    view.scale = std::min(asked, fits);
+    return SDL_SetVideoMode(width * view.scale, height * view.scale, 0, dpy_state.video_flags);
 }
 
 }  // namespace
@@ -260,7 +362,7 @@ void dpy_set_mode(Display* display, int32_t width, int32_t height) {
     SDL_Surface* surface = nullptr;
     const uint32_t start = now_ms();
     for (uint32_t delay = 10;; delay = delay < 320 ? delay * 2 : delay) {
-        surface = SDL_SetVideoMode(width, height, 0, dpy_state.video_flags);
+        surface = open_window(width, height);
         if (surface || now_ms() - start >= kModeRetryMs) break;
         sleep_ms(delay);
     }
@@ -294,8 +396,8 @@ void dpy_present_converted(Display* display, const Image* image) {
     if (h == 0) return;
     // SDL 1.2's conversion to a palette maps every colour to one entry (all
     // white, seen on the 8-bit dummy surface); palette colours are looked up
-    // pixel by pixel as dpy_present does.
-    if (window->format->palette) {
+    // pixel by pixel as dpy_present does. A scaled view is drawn that way too.
+    if (window->format->palette || view.scale != 1 || view.x != 0 || view.y != 0) {
         copy_to_surface(window, image, w, h);
         return show(window);
     }
@@ -362,6 +464,29 @@ void dpy_capture_from_environment() {
     const int32_t frames = capture_request(getenv("QUOR7706_CAPTURE"));
     dpy_state.capture = frames > 0 ? 1 : 0;
     capture_left = frames;
+}
+
+void dpy_view_from_environment(const char* program) {
+    dpy_state.scale = 1;
+    dpy_state.fullscreen = 0;
+    const char* full = getenv("QUOR7706_FULLSCREEN");
+    if (full && *full) {
+        if (strcmp(full, "1") == 0) {
+            dpy_state.fullscreen = 1;
+            return;  // the scale is the screen's
+        }
+        if (strcmp(full, "0") != 0)
+            fprintf(stderr, "%s: QUOR7706_FULLSCREEN=%s ignored (1 for full screen); a window\n",
+                    program, full);
+    }
+    const char* scale = getenv("QUOR7706_SCALE");
+    if (!scale || !*scale) return;
+    if (scale[0] >= '1' && scale[0] <= '0' + kMaxScale && scale[1] == 0) {
+        dpy_state.scale = scale[0] - '0';
+        return;
+    }
+    fprintf(stderr, "%s: QUOR7706_SCALE=%s ignored (a whole number from 1 to %d); scale 1\n",
+            program, scale, kMaxScale);
 }
 
 void dpy_set_present_hook(DpyPresentHook hook) {

@@ -2,8 +2,9 @@
 // a finished frame, an Image of exactly the window's size, into it.
 //
 // There is at most one Display; every operation accepts only that one. The
-// module never calls SDL_Init or SDL_Quit: setting the video mode starts SDL's
-// video, and the window goes away with the process.
+// module never calls SDL_Quit, and SDL_Init only to learn the screen's size
+// for a scaled window: setting the video mode starts SDL's video, and the
+// window goes away with the process.
 //
 // Frame capture: while dpy_state.capture is on, dpy_present writes every frame
 // it shows to "frame-%05d.ppm" in the working directory before showing it.
@@ -42,6 +43,8 @@ struct DpyState {
     uint8_t capture;          // frame capture switch
     int32_t capture_count;    // number of the last captured frame
     char capture_name[32];    // file name of the last capture
+    int32_t scale;            // each frame pixel a scale x scale block (1 to 8; 0 is 1)
+    uint8_t fullscreen;       // 1: full screen at the largest scale that fits
 };
 
 extern DpyState dpy_state;
@@ -50,7 +53,9 @@ extern uint8_t dpy_error_switch;
 void dpy_error();
 // The open display, made with a 256 x 256 window if none is open.
 Display* dpy_new();
-// (Re)sets the window to width x height at the screen's depth. An X server
+// (Re)sets the window for frames of width x height at the screen's depth,
+// scaled as dpy_state.scale and dpy_state.fullscreen ask (the Display keeps
+// width x height). An X server
 // that refuses the connection is tried again for up to two seconds; when no
 // window comes, dpy_state.surface stays null and dpy_failure() says why.
 void dpy_set_mode(Display* display, int32_t width, int32_t height);
@@ -77,6 +82,16 @@ void dpy_free(Display** display);
 // switches capture off again; unset, empty, "0" or anything else leaves
 // capture off. Called once at start-up, after dpy_new.
 void dpy_capture_from_environment();
+
+// Sets the window's scale from the environment: QUOR7706_SCALE=N (1 to 8)
+// shows every frame pixel as an N x N block; QUOR7706_FULLSCREEN=1 opens
+// full screen at the largest whole scale that fits, the frame centred on
+// black and the mouse cursor hidden (the scale variable is then ignored).
+// Anything else in either variable is reported on standard error in one
+// line, headed by program, and the default kept. A scale whose window would
+// not fit the screen is lowered to the largest that fits when the window
+// opens. Called once at start-up, before dpy_new.
+void dpy_view_from_environment(const char* program);
 
 // Makes dpy_present hand every frame to hook instead of the window; null
 // shows frames in the window again.

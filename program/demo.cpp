@@ -39,6 +39,7 @@ void demo_error() {
 }
 
 void demo_init() {
+    dpy_view_from_environment("quor7706");  // QUOR7706_SCALE, QUOR7706_FULLSCREEN
     display = dpy_new();
     dpy_capture_from_environment();  // QUOR7706_CAPTURE=N records the next N frames
     const char* rotor = getenv("QUOR7706_ROTOR");

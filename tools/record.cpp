@@ -337,6 +337,8 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "none", 1);
     unsetenv("QUOR7706_CAPTURE");
+    unsetenv("QUOR7706_SCALE");  // the frames stay 256 x 256
+    unsetenv("QUOR7706_FULLSCREEN");
     signal(SIGPIPE, SIG_IGN);  // a stopped ffmpeg is a failed write, reported
     catch_interrupts();
 

@@ -152,6 +152,100 @@ TEST_F(DpyTest, PresentsSafelyOnAnEightBitSurface) {
     img_free(&card);
 }
 
+// Every pixel of image as a scale x scale block.
+std::vector<uint32_t> blown_up(const Image* image, int32_t scale) {
+    const int32_t w = image->width * scale;
+    std::vector<uint32_t> out(static_cast<size_t>(w) * image->height * scale);
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = image->pixels[(i / w / scale) * image->width + (i % w) / scale];
+    return out;
+}
+
+// QUOR7706_SCALE: the window is the frame blown up, as large as the screen
+// allows; a bad value is one line and the default.
+TEST(DpyScale, TheWindowShowsEachPixelAsABlockAndFitsTheScreen) {
+    const std::string shared_display = getenv("DISPLAY") ? getenv("DISPLAY") : "";
+    Image* card = test_card(256, 256);
+    const struct {
+        const char* screen;
+        const char* value;
+        int32_t scale;
+        const char* complaint;
+    } cases[] = {
+        {"2048x2048x24", "3", 3, ""},
+        {"2048x2048x16", "8", 8, ""},
+        {"1024x700x24", "4", 2, ""},  // 1024 x 1024 would not fit
+        {"2048x2048x24", "9", 1,
+         "test: QUOR7706_SCALE=9 ignored (a whole number from 1 to 8); scale 1\n"},
+        {"2048x2048x24", "2x", 1,
+         "test: QUOR7706_SCALE=2x ignored (a whole number from 1 to 8); scale 1\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.screen) + " QUOR7706_SCALE=" + c.value);
+        X11Server server(c.screen);
+        ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+        setenv("DISPLAY", server.display().c_str(), 1);
+        setenv("QUOR7706_SCALE", c.value, 1);
+        testing::internal::CaptureStderr();
+        dpy_view_from_environment("test");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.complaint);
+        Display* display = dpy_new();
+        ASSERT_TRUE(window_opened());
+        EXPECT_EQ(std::pair(display->width, display->height), std::pair(256, 256));
+        const int32_t side = 256 * c.scale;
+        EXPECT_EQ(x11_window_size("QUOR7706"), std::pair(side, side));
+        dpy_present(display, card);
+        if (std::string(c.screen).ends_with("x24")) {
+            EXPECT_EQ(shown(side, side), blown_up(card, c.scale));
+        }
+        dpy_free(&display);
+        SDL_Quit();
+    }
+    unsetenv("QUOR7706_SCALE");
+    dpy_view_from_environment("test");
+    setenv("DISPLAY", shared_display.c_str(), 1);
+    img_free(&card);
+}
+
+// QUOR7706_FULLSCREEN=1: the whole screen, the frame at the largest whole
+// scale that fits, centred on black.
+TEST(DpyScale, FullScreenCentresTheLargestScaleOnBlack) {
+    const std::string shared_display = getenv("DISPLAY") ? getenv("DISPLAY") : "";
+    X11Server server("1400x1100x24");
+    ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+    setenv("DISPLAY", server.display().c_str(), 1);
+    setenv("QUOR7706_FULLSCREEN", "1", 1);
+    setenv("QUOR7706_SCALE", "junk", 1);  // ignored, without a word
+    testing::internal::CaptureStderr();
+    dpy_view_from_environment("test");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    Display* display = dpy_new();
+    ASSERT_TRUE(window_opened());
+    Image* card = test_card(256, 256);
+    dpy_present(display, card);
+    EXPECT_EQ(x11_window_size("QUOR7706"), std::pair(1400, 1100));
+    // A full-screen window of SDL's is another than the captioned one: read the screen.
+    std::vector<uint32_t> screen;
+    ASSERT_TRUE(x11_grab(nullptr, 1400, 1100, &screen));
+    // Scale 4 (1024 x 1024) fits; 5 would not. The frame starts at (188, 38).
+    const std::vector<uint32_t> frame = blown_up(card, 4);
+    int32_t wrong = 0;
+    for (int32_t y = 0; y < 1100; ++y)
+        for (int32_t x = 0; x < 1400; ++x) {
+            const bool inside = x >= 188 && x < 188 + 1024 && y >= 38 && y < 38 + 1024;
+            const uint32_t want = inside ? frame[(y - 38) * 1024 + (x - 188)] : 0;
+            wrong += screen[y * 1400 + x] != want;
+        }
+    EXPECT_EQ(wrong, 0);
+    dpy_free(&display);
+    SDL_Quit();
+    unsetenv("QUOR7706_FULLSCREEN");
+    unsetenv("QUOR7706_SCALE");
+    dpy_view_from_environment("test");
+    setenv("DISPLAY", shared_display.c_str(), 1);
+    img_free(&card);
+}
+
 // The frame on X servers of each depth Xvfb offers: a truecolour window
 // shows each channel at the depth's precision, an 8-bit one the palette
 // colour SDL picked for it.

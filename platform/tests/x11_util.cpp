@@ -70,10 +70,19 @@ std::string x11_icon_name(const char* name) {
     return result;
 }
 
+std::pair<int32_t, int32_t> x11_window_size(const char* name) {
+    Connection c;
+    if (!c.x) return {0, 0};
+    const Window win = search(c.x, DefaultRootWindow(c.x), name);
+    XWindowAttributes attributes;
+    if (!win || !XGetWindowAttributes(c.x, win, &attributes)) return {0, 0};
+    return {attributes.width, attributes.height};
+}
+
 bool x11_grab(const char* name, int32_t w, int32_t h, std::vector<uint32_t>* pixels) {
     Connection c;
     if (!c.x) return false;
-    const Window win = search(c.x, DefaultRootWindow(c.x), name);
+    const Window win = name ? search(c.x, DefaultRootWindow(c.x), name) : DefaultRootWindow(c.x);
     if (!win) return false;
     XSync(c.x, False);
     XWindowAttributes attributes;

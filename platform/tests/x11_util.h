@@ -5,13 +5,17 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The id of the top-level window whose title is name, or 0.
 unsigned long x11_find_window(const char* name);
 // The window's icon title, or "" when there is none.
 std::string x11_icon_name(const char* name);
-// Reads the w x h pixels of the named window as 0x00RRGGBB words.
+// The width and height of the named window; (0, 0) when there is none.
+std::pair<int32_t, int32_t> x11_window_size(const char* name);
+// Reads the w x h pixels of the named window (null: the whole screen) as
+// 0x00RRGGBB words.
 bool x11_grab(const char* name, int32_t w, int32_t h, std::vector<uint32_t>* pixels);
 // Sends the window manager's close request (WM_DELETE_WINDOW) to the window.
 bool x11_request_close(const char* name);

@@ -329,4 +329,43 @@ TEST_F(E2eTest, RunsSilentlyWithoutAnAudioDevice) {
     EXPECT_EQ(demo.exit_code(10s), 1);
 }
 
+// QUOR7706_SCALE=3 shows every frame pixel as a 3 x 3 block in a 768 x 768
+// window; a value out of range says so in one line and keeps 256 x 256.
+TEST_F(E2eTest, TheScaleSwitchBlowsTheFrameUp) {
+    X11Server server("1024x1024x24");
+    ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+    const std::string shared_display = getenv("DISPLAY");
+    setenv("DISPLAY", server.display().c_str(), 1);  // for reading the window back
+    {
+        Demo demo(
+            {"DISPLAY=" + server.display(), "QUOR7706_SCALE=3", "SDL_AUDIODRIVER=nosuchdriver"});
+        for (int i = 0; i < 100 && x11_window_size("QUOR7706").first == 0; ++i)
+            std::this_thread::sleep_for(50ms);
+        ASSERT_EQ(x11_window_size("QUOR7706"), std::pair(768, 768)) << demo.error_output();
+        std::this_thread::sleep_for(2s);  // well into the pictures
+        Pixels p;
+        ASSERT_TRUE(x11_grab("QUOR7706", 768, 768, &p));
+        int32_t off_block = 0;
+        int32_t lit = 0;
+        for (int32_t y = 0; y < 768; ++y)
+            for (int32_t x = 0; x < 768; ++x) {
+                off_block += p[y * 768 + x] != p[(y - y % 3) * 768 + (x - x % 3)];
+                lit += p[y * 768 + x] != 0;
+            }
+        EXPECT_EQ(off_block, 0);
+        EXPECT_GT(lit, 768 * 768 / 2);
+        EXPECT_EQ(demo.error_output(), "");
+    }
+    {
+        Demo demo(
+            {"DISPLAY=" + server.display(), "QUOR7706_SCALE=0", "SDL_AUDIODRIVER=nosuchdriver"});
+        for (int i = 0; i < 100 && x11_window_size("QUOR7706").first == 0; ++i)
+            std::this_thread::sleep_for(50ms);
+        EXPECT_EQ(x11_window_size("QUOR7706"), std::pair(256, 256));
+        EXPECT_EQ(demo.error_output(),
+                  "quor7706: QUOR7706_SCALE=0 ignored (a whole number from 1 to 8); scale 1\n");
+    }
+    setenv("DISPLAY", shared_display.c_str(), 1);
+}
+
 }  // namespace
