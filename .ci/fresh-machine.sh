@@ -13,11 +13,18 @@
 #                     set it empty to keep nothing)
 #   QUOR_FRESH_LIMIT  seconds the whole run may take, root and clone included
 #                     (default 600); COMMAND is stopped when they are up
+#   QUOR_FRESH_ARCH   the root's Debian architecture (default: this machine's);
+#                     i386 makes a 32-bit x86 machine, whose programs this
+#                     kernel runs (its pristine root is cached beside the other)
 set -euo pipefail
 project=$(cd "$(dirname "$0")/.." && pwd)
 command=${1:?usage: .ci/fresh-machine.sh COMMAND}
 cache=${QUOR_FRESH_CACHE-/var/cache/quor7706-fresh}
 limit=${QUOR_FRESH_LIMIT:-600}
+arch=${QUOR_FRESH_ARCH:-}
+# A 32-bit root's programs see a 32-bit machine (uname -m says i686).
+personality=()
+[ "$arch" = i386 ] && personality=(setarch i686)
 deadline=$((SECONDS + limit))
 [ "$(id -u)" -eq 0 ] || { echo "fresh-machine: needs root" >&2; exit 1; }
 
@@ -68,8 +75,9 @@ trap 'exit 130' INT TERM
 
 # The pristine root: made once per cache folder (and every time without one).
 debootstrap_into() {
-    say "debootstrap bookworm (minbase) from $mirror"
-    if ! debootstrap --variant=minbase bookworm "$1" "$mirror" >"$work/debootstrap.log" 2>&1; then
+    say "debootstrap bookworm (minbase${arch:+, $arch}) from $mirror"
+    if ! debootstrap ${arch:+--arch="$arch"} --variant=minbase bookworm "$1" "$mirror" \
+        >"$work/debootstrap.log" 2>&1; then
         tail -n 20 "$work/debootstrap.log" >&2
         say "debootstrap failed" >&2
         return 1
@@ -85,8 +93,9 @@ debootstrap_into() {
 mkdir "$root"
 mount -t tmpfs -o size=8g,mode=0755 quor7706-fresh "$root"
 if [ -n "$cache" ]; then
-    pristine=$cache/bookworm-minbase
-    mkdir -p "$cache/apt-archives"
+    pristine=$cache/bookworm-minbase${arch:+-$arch}
+    archives=$cache/apt-archives${arch:+-$arch}
+    mkdir -p "$archives"
     # Runs at the same time take turns at the cache.
     exec 9>"$cache/lock"
     flock 9
@@ -102,8 +111,8 @@ if [ -n "$cache" ]; then
     # Packages downloaded by earlier runs (a month at most): apt still installs
     # each one, it only need not fetch it again. Each run has its own copy, as
     # apt locks the folder it downloads into.
-    find "$cache/apt-archives" -maxdepth 1 -name '*.deb' -mtime +30 -delete
-    cp "$cache/apt-archives/"*.deb "$root/var/cache/apt/archives/" 2>/dev/null || true
+    find "$archives" -maxdepth 1 -name '*.deb' -mtime +30 -delete
+    cp "$archives/"*.deb "$root/var/cache/apt/archives/" 2>/dev/null || true
     flock -u 9
 else
     debootstrap_into "$root"
@@ -127,12 +136,12 @@ left=$((deadline - SECONDS))
 # In the background, so that an interrupt ends the wait and the clean-up stops it.
 env -i HOME=/root TERM="${TERM:-dumb}" LANG=C.UTF-8 \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    timeout -k 10 "$left" chroot "$root" /bin/bash -lc "cd /home/newcomer/project && $command" \
+    timeout -k 10 "$left" "${personality[@]}" chroot "$root" /bin/bash -lc "cd /home/newcomer/project && $command" \
     </dev/null 9>&- &
 wait $! || status=$?
 if [ -n "$cache" ]; then
     flock 9
-    cp -n "$root/var/cache/apt/archives/"*.deb "$cache/apt-archives/" 2>/dev/null || true
+    cp -n "$root/var/cache/apt/archives/"*.deb "$archives/" 2>/dev/null || true
     flock -u 9
 fi
 [ "$status" -ne 124 ] || say "stopped: the run took longer than ${limit}s" >&2
