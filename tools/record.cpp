@@ -52,7 +52,9 @@ const char kUsage[] =
     "\n"
     "  -o FILE      FILE.mp4 or FILE.mkv: H.264 video with AAC sound (needs ffmpeg);\n"
     "               FILE.wav: the sound alone; a folder (an existing one, or a name\n"
-    "               ending in /): frame-00001.ppm, ... and audio.wav\n"
+    "               ending in /): frame-00001.ppm, ... and audio.wav;\n"
+    "               FILE.hashes: a line 'frame N HASH' a frame and 'sound HASH'\n"
+    "               (64-bit FNV-1a of the RGB bytes and of the sound's values)\n"
     "  --frames N   record N frames (1 to 1000000); default 4193, one whole cycle\n"
     "               with its fades\n"
     "  --keys LIST  press keys: FRAME:KEY pairs separated by commas, e.g.\n"
@@ -162,7 +164,8 @@ Options parse_options(int argc, char** argv) {
     }
     if (!have_output) usage_error("no output: give -o FILE");
     if (!output_kind_of(o.output, o.kind))
-        usage_error("-o: '" + o.output + "' must end in .mp4, .mkv or .wav, or name a folder");
+        usage_error("-o: '" + o.output +
+                    "' must end in .mp4, .mkv, .wav or .hashes, or name a folder");
     return o;
 }
 

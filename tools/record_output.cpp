@@ -47,6 +47,80 @@ private:
     WavWriter wav_;
 };
 
+// 64-bit FNV-1a, byte by byte.
+class Fnv1a {
+public:
+    void add(const uint8_t* bytes, size_t n) {
+        for (size_t i = 0; i < n; ++i)
+            hash_ = (hash_ ^ bytes[i]) * 0x100000001B3ull;
+    }
+    std::string hex() const {
+        char text[17];
+        snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash_));
+        return text;
+    }
+
+private:
+    uint64_t hash_ = 0xCBF29CE484222325ull;
+};
+
+// The list of hashes, written under a temporary name and renamed when complete.
+class HashOutput : public Output {
+public:
+    bool open(const std::string& path) {
+        path_ = path;
+        temp_ = temporary_name(path);
+        file_ = fopen(temp_.c_str(), "w");
+        if (!file_) return fail();
+        return true;
+    }
+    bool add(const Image* frame, const int16_t* values, int32_t count) override {
+        const int64_t n = static_cast<int64_t>(frame->width) * frame->height;
+        rgb_.resize(static_cast<size_t>(n) * 3);
+        for (int64_t i = 0; i < n; ++i) {
+            const uint32_t p = frame->pixels[i];
+            rgb_[3 * i] = static_cast<uint8_t>(p >> 16);
+            rgb_[3 * i + 1] = static_cast<uint8_t>(p >> 8);
+            rgb_[3 * i + 2] = static_cast<uint8_t>(p);
+        }
+        Fnv1a picture;
+        picture.add(rgb_.data(), rgb_.size());
+        for (int32_t i = 0; i < count; ++i) {
+            const uint16_t v = static_cast<uint16_t>(values[i]);
+            const uint8_t bytes[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
+            sound_.add(bytes, 2);
+        }
+        frames_ += 1;
+        if (fprintf(file_, "frame %d %s\n", frames_, picture.hex().c_str()) < 0) return fail();
+        return true;
+    }
+    bool finish() override {
+        if (fprintf(file_, "sound %s\n", sound_.hex().c_str()) < 0) return fail();
+        const int closed = fclose(file_);
+        file_ = nullptr;
+        if (closed != 0 || rename(temp_.c_str(), path_.c_str()) != 0) return fail();
+        return true;
+    }
+    void abandon() override {
+        if (file_) fclose(file_);
+        file_ = nullptr;
+        unlink(temp_.c_str());
+    }
+    ~HashOutput() override { abandon(); }
+
+private:
+    bool fail() {
+        error_ = reason("cannot write", path_);
+        return false;
+    }
+    std::string path_;
+    std::string temp_;
+    FILE* file_ = nullptr;
+    int32_t frames_ = 0;
+    std::vector<uint8_t> rgb_;
+    Fnv1a sound_;
+};
+
 // frame-00001.ppm, frame-00002.ppm, ... and audio.wav in a folder, made when
 // it does not exist. Each frame is written as "frame-NNNNN.ppm.part-PID" and
 // renamed when complete.
@@ -268,6 +342,10 @@ bool output_kind_of(const std::string& name, OutputKind& kind) {
         kind = OutputKind::wav;
         return true;
     }
+    if (ends_with(name, ".hashes")) {
+        kind = OutputKind::hashes;
+        return true;
+    }
     return false;
 }
 
@@ -315,6 +393,12 @@ std::unique_ptr<Output> output_open(const std::string& name, OutputKind kind, in
         }
         case OutputKind::folder: {
             auto out = std::make_unique<FolderOutput>();
+            if (out->open(name)) return out;
+            error = out->error();
+            return nullptr;
+        }
+        case OutputKind::hashes: {
+            auto out = std::make_unique<HashOutput>();
             if (out->open(name)) return out;
             error = out->error();
             return nullptr;

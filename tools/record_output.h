@@ -17,11 +17,17 @@
 
 struct Image;
 
-enum class OutputKind { video, wav, folder };
+enum class OutputKind { video, wav, folder, hashes };
 
 // The kind of output a name asks for: ".mp4" or ".mkv" a video, ".wav" the
-// sound, a name ending in "/" or naming a folder that exists a folder (the
-// endings in any case). False for any other name.
+// sound, ".hashes" a list of hashes, a name ending in "/" or naming a folder
+// that exists a folder (the endings in any case). False for any other name.
+//
+// A list of hashes has a line "frame N HASH" for every frame (N from 1) and
+// then one line "sound HASH"; each HASH is the 64-bit FNV-1a hash, in 16 hex
+// digits, of the frame's RGB bytes as a PPM file holds them, or of all the
+// sound's values as 16-bit little-endian bytes. Two recordings show and play
+// the same exactly when their lists are equal, on any machine.
 bool output_kind_of(const std::string& name, OutputKind& kind);
 
 // 1 when the ffmpeg program is found on the PATH.

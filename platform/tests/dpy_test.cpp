@@ -119,19 +119,31 @@ TEST_F(DpyTest, SetModeResizesTheWindow) {
 }
 
 TEST_F(DpyTest, PresentsSafelyOnAnEightBitSurface) {
+    // SDL's dummy driver gives whatever depth it likes (classic SDL 8 bits,
+    // sdl12-compat 32): the window surface is swapped for a palette surface
+    // of the test's own.
     SDL_Quit();
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     Display* display = dpy_new();
     unsetenv("SDL_VIDEODRIVER");
     ASSERT_NE(display, nullptr);
     ASSERT_TRUE(window_opened());
-    EXPECT_EQ(display->depth, 8);
+    SDL_Surface* const window = dpy_state.surface;
+    SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, 256, 256, 8, 0, 0, 0, 0);
+    ASSERT_NE(s, nullptr);
+    ASSERT_NE(s->format->palette, nullptr);
+    SDL_Color colours[256];
+    for (int i = 0; i < 256; ++i)  // a 3-3-2 colour cube
+        colours[i] = {static_cast<Uint8>((i >> 5) * 255 / 7),
+                      static_cast<Uint8>((i >> 2 & 7) * 255 / 7), static_cast<Uint8>((i & 3) * 85),
+                      0};
+    SDL_SetColors(s, colours, 0, 256);
+    dpy_state.surface = s;
     Image* card = test_card(256, 256);
     img_put_pixel(card, 0, 0, 0x00FFFFFF);
     img_put_pixel(card, 1, 0, 0);
     // Every byte of the 8-bit surface is written from the frame, none past it
     // (the sanitizer build checks the bounds), at the surface's own pitch.
-    SDL_Surface* s = dpy_state.surface;
     const auto palette_index = [s](uint32_t p) {
         return static_cast<uint8_t>(SDL_MapRGB(s->format, p >> 16, (p >> 8) & 255, p & 255));
     };
@@ -149,6 +161,10 @@ TEST_F(DpyTest, PresentsSafelyOnAnEightBitSurface) {
             EXPECT_EQ(surface_byte(x, y), palette_index(card->pixels[y * 256 + x]))
                 << x << "," << y;
     }
+    EXPECT_EQ(surface_byte(0, 0), 255);  // white
+    EXPECT_EQ(surface_byte(1, 0), 0);    // black
+    dpy_state.surface = window;
+    SDL_FreeSurface(s);
     img_free(&card);
 }
 

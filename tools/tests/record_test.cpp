@@ -229,6 +229,30 @@ TEST_F(Record, AnOutputThatCannotBeWrittenIsNamedAsTypedBeforeAnyFrame) {
     EXPECT_EQ(std::distance(fs::directory_iterator(work("")), fs::directory_iterator()), 1);
 }
 
+// The whole cycle as a list of hashes is the one kept beside this test, on
+// every machine and compiler: any change of what the demo shows or plays
+// fails here. A deliberate change of the show records the list again
+// (quor7706-record -o tools/tests/cycle.hashes) in the same commit.
+TEST_F(Record, TheWholeCycleIsTheShowKeptInTheRepository) {
+    const Result run = record({"--quiet", "-o", "cycle.hashes"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::istringstream got(read_file(work("cycle.hashes")));
+    std::istringstream kept(read_file(QUOR_KEPT_HASHES));
+    std::string a, b;
+    int32_t line = 0;
+    int32_t differ = 0;
+    std::string first;
+    while (std::getline(kept, b)) {
+        ++line;
+        if (!std::getline(got, a)) a = "(nothing)";
+        if (a == b) continue;
+        if (differ++ == 0) first = "line " + std::to_string(line) + ": " + a + ", kept " + b;
+    }
+    EXPECT_FALSE(std::getline(got, a)) << "more lines than kept";
+    EXPECT_EQ(line, 4193 + 1);
+    EXPECT_EQ(differ, 0) << "first difference at " << first;
+}
+
 // ffprobe's value of one entry, e.g. ("v:0", "stream=width").
 std::string probe(const fs::path& file, const std::string& stream, const std::string& entry) {
     const std::string command = "ffprobe -v error -select_streams " + stream + " -show_entries " +
