@@ -396,23 +396,21 @@ void dpy_present_converted(Display* display, const Image* image) {
     if (h == 0) return;
     // SDL 1.2's conversion to a palette maps every colour to one entry (all
     // white, seen on the 8-bit dummy surface); palette colours are looked up
-    // pixel by pixel as dpy_present does. A scaled view is drawn that way too.
-    if (window->format->palette || view.scale != 1 || view.x != 0 || view.y != 0) {
+    // pixel by pixel as dpy_present does. A scaled view is drawn that way too,
+    // and so is an image whose rows are too long for an SDL 1.2 pitch (16 bits).
+    const bool sdl_can = !window->format->palette && view.scale == 1 && view.x == 0 &&
+                         view.y == 0 && image->width <= 65535 / 4;
+    if (!sdl_can) {
         copy_to_surface(window, image, w, h);
         return show(window);
     }
-    SDL_Surface* temp = SDL_CreateRGBSurface(dpy_state.video_flags, w, h, 32, 0x00FF0000,
-                                             0x0000FF00, 0x000000FF, 0xFF000000);
+    // A surface over the image's own rows, at the image's row length so that
+    // a clipped width reads correctly. No alpha mask: an Image word's top
+    // byte is not opacity (SDL 2, under sdl12-compat, would blend with it).
+    SDL_Surface* temp = SDL_CreateRGBSurfaceFrom(image->pixels, w, h, 32, image->width * 4,
+                                                 0x00FF0000, 0x0000FF00, 0x000000FF, 0);
     if (!temp) return;
-    // The temporary surface borrows the image's rows for the conversion; its
-    // pitch stays the image's row length so a clipped width reads correctly.
-    void* own_pixels = temp->pixels;
-    const Uint16 own_pitch = temp->pitch;
-    temp->pixels = image->pixels;
-    temp->pitch = static_cast<Uint16>(image->width * 4);
     SDL_Surface* converted = SDL_DisplayFormat(temp);
-    temp->pixels = own_pixels;
-    temp->pitch = own_pitch;
     SDL_FreeSurface(temp);
     if (!converted) return;
     SDL_BlitSurface(converted, nullptr, window, nullptr);

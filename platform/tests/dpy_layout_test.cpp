@@ -93,6 +93,23 @@ TEST(DpyLayouts, EveryPixelIsWhatSdlMapsItsColourTo) {
             ASSERT_EQ(static_cast<const uint8_t*>(s->pixels)[y * s->pitch + used], 0x5A) << y;
         SDL_FreeSurface(s);
     }
+
+    // An image wider than an SDL 1.2 pitch can say (16 bits of bytes) is
+    // clipped to the window all the same, its rows read at their own length.
+    Image* wide = img_new();
+    img_resize(wide, 20000, 256);
+    for (int32_t y = 0; y < 256; ++y)
+        img_put_pixel(wide, 3, y, static_cast<uint32_t>(y << 16 | y << 8 | (255 - y)));
+    SDL_Surface* s =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 256, 256, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0);
+    ASSERT_NE(s, nullptr);
+    dpy_state.surface = s;
+    dpy_present_converted(display, wide);
+    for (int y = 0; y < 256; ++y)
+        ASSERT_EQ(pixel_at(s, 3, y), static_cast<uint32_t>(y << 16 | y << 8 | (255 - y))) << y;
+    SDL_FreeSurface(s);
+    img_free(&wide);
+
     dpy_state.surface = window;
     img_free(&frame);
     dpy_free(&display);
