@@ -21,12 +21,12 @@ void set_up_program() {
 // All 16 pictures on screen, as the part sets them up.
 void BM_PicturesFrame(benchmark::State& state) {
     set_up_program();
-    srand(1);
+    demo_srand(1);
     for (int32_t i = 0; i < sprite_count; ++i) {
-        sprites[i].x = rand() % 128;
-        sprites[i].y = rand() % 128;
-        sprites[i].dx = (rand() & 3) + 1;
-        sprites[i].dy = (rand() & 3) + 1;
+        sprites[i].x = demo_rand() % 128;
+        sprites[i].y = demo_rand() % 128;
+        sprites[i].dx = (demo_rand() & 3) + 1;
+        sprites[i].dy = (demo_rand() & 3) + 1;
         Image* picture = img_new();
         img_resize(picture, 128, 128);
         // A disc on black: the typical see-through picture.

@@ -19,8 +19,9 @@
 // hold the sound module's lock (snd_lock) while they change the buffer or
 // test and append to the queue.
 //
-// Random numbers: the C library's rand(), never seeded, drawn in a fixed
-// order, so every run makes the same choices.
+// Random numbers: demo_rand(), the numbers the GNU C library's rand() draws,
+// never seeded (as after srand(1)), drawn in a fixed order, so every run on
+// every machine makes the same choices.
 //
 // Errors: demo_error() prints "QUOR7706 Error." while demo_error_switch is on
 // (0 at start; nothing sets it). The effects report a missing record as an
@@ -226,8 +227,18 @@ void demo_replace_colour(Image* image, uint32_t old_colour, uint32_t new_colour)
 void demo_rotate_pixels(Image* image, int32_t n);
 // One period of the sine table over the sample's length (16.16 stepping).
 void demo_sine_fill(Sample* sample);
-// White noise: value i = (rand() & 0xFFFF) - 32768, drawn from the last value to the first.
+// White noise: value i = (demo_rand() & 0xFFFF) - 32768, drawn from the last value to the first.
 void demo_noise_fill(Sample* sample);
+
+// ---- Random numbers (random.cpp) ----------------------------------------------
+
+// The next number of the sequence glibc's rand() gives, 0 .. 2^31 - 1, from
+// a generator of the program's own, so that a build with another C library
+// (or none, in a browser) draws the same.
+int32_t demo_rand();
+// Starts the sequence that srand(seed) starts in glibc. Never called by the
+// program, which draws as after demo_srand(1).
+void demo_srand(uint32_t seed);
 
 // Identification record: name, date, author, platform, kind.
 extern const char* const demo_ident[5];

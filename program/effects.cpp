@@ -63,5 +63,5 @@ void demo_sine_fill(Sample* sample) {
 void demo_noise_fill(Sample* sample) {
     if (!usable(sample)) return img_error();
     for (int32_t i = sample->length - 1; i >= 0; --i)
-        sample->data[i] = (rand() & 0xFFFF) - 32768;
+        sample->data[i] = (demo_rand() & 0xFFFF) - 32768;
 }

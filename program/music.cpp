@@ -17,9 +17,9 @@ void demo_music_init() {
 }
 
 void demo_music_step() {
-    if (rand() % 511 != 0) return;
-    const int32_t s = rand() % sample_count;
-    const int32_t v = rand() % voice_count;
+    if (demo_rand() % 511 != 0) return;
+    const int32_t s = demo_rand() % sample_count;
+    const int32_t v = demo_rand() % voice_count;
     voices[v] = &sample_table[s];
     // The audio thread is playing mix: rewrite it under the sound's lock.
     // sample_add stops at the shorter length, so a voice adds its first

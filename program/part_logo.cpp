@@ -22,7 +22,7 @@ void demo_draw_scope(const Sample* sample) {
         img_put_pixel(screen, w >> 1, h >> 1, 0x00FF00);
         return;
     }
-    const uint32_t colour = (static_cast<uint32_t>(rand()) & 0xFFFFFF) | 0x808080;
+    const uint32_t colour = (static_cast<uint32_t>(demo_rand()) & 0xFFFFFF) | 0x808080;
     for (int32_t x = 0; x < w; ++x) {
         // The play position moves on the audio thread: read it for every dot.
         const int64_t p = sound ? snd_position(sound) : 0;
@@ -37,8 +37,8 @@ void demo_logo_frame(Image* working) {
     img_copy(logo_mask, working);
     demo_replace_colour(working, 0xFFFFFF, hue_colours[hue_index]);
     hue_index = (hue_index + 1) % hue_count;
-    const int32_t r1 = rand();
-    const int32_t r2 = rand();
+    const int32_t r1 = demo_rand();
+    const int32_t r2 = demo_rand();
     img_blend_at(working, screen, (r2 % 16) - 8, (r1 % 16) + 4);
     img_fade(screen, 0x020202);
 }

@@ -12,18 +12,18 @@ Sprite sprites[sprite_count];
 
 namespace {
 
-// rand() mod range, or 0 when the range is empty (a picture as large as the
+// demo_rand() mod range, or 0 when the range is empty (a picture as large as the
 // screen starts at its edge). The number is drawn either way, so the order of
 // the draws never depends on the sizes.
 int32_t random_below(int32_t range) {
-    const int32_t r = rand();
+    const int32_t r = demo_rand();
     return range > 0 ? r % range : 0;
 }
 
 void set_up_sprites() {
     for (int32_t i = sprite_count - 1; i >= 0; --i) {
         Sprite& s = sprites[i];
-        const Blob& blob = picture_blobs[rand() % picture_count];
+        const Blob& blob = picture_blobs[demo_rand() % picture_count];
         s.image = img_from_pnm_length(blob.data, blob.size);
         s.width = s.image ? s.image->width : 0;
         s.height = s.image ? s.image->height : 0;
@@ -31,8 +31,8 @@ void set_up_sprites() {
         const int32_t h = screen ? screen->height : 0;
         s.x = random_below(w - s.width);
         s.y = random_below(h - s.height);
-        s.dx = (rand() & 3) + 1;
-        s.dy = (rand() & 3) + 1;
+        s.dx = (demo_rand() & 3) + 1;
+        s.dy = (demo_rand() & 3) + 1;
     }
 }
 
@@ -59,7 +59,7 @@ int32_t bounce(int32_t position, int32_t size, int32_t limit, int32_t& step) {
 
 void demo_shuffle_sprites() {
     for (int32_t attempt = sprite_count; attempt >= 0; --attempt) {
-        const int32_t i = rand() % (sprite_count - 1);
+        const int32_t i = demo_rand() % (sprite_count - 1);
         if (demo_rects_overlap(&sprites[i], &sprites[i + 1])) continue;
         const Sprite kept = sprites[i];
         sprites[i] = sprites[i + 1];
@@ -79,8 +79,8 @@ void demo_draw_sprites() {
 }
 
 void demo_pictures_frame() {
-    const int32_t k = rand() % bar_colours.count;
-    bar_colours.colours[k] = static_cast<uint32_t>(rand() % 0xFFFFFF);
+    const int32_t k = demo_rand() % bar_colours.count;
+    bar_colours.colours[k] = static_cast<uint32_t>(demo_rand() % 0xFFFFFF);
     raster_smooth(&bar_colours, 2);
     raster_draw_columns(&bar_colours, screen);
     demo_shuffle_sprites();

@@ -17,8 +17,8 @@ Image* demo_rotor_begin() {
 
 void demo_rotor_frame(Image* working, int32_t counter) {
     demo_rotate_pixels(working, counter);
-    const int32_t r1 = rand();
-    const int32_t r2 = rand();
+    const int32_t r1 = demo_rand();
+    const int32_t r2 = demo_rand();
     img_blend_at(working, screen, r2 % 15, (r1 % 15) + 4);
     img_fade(screen, 0x1F1F1F);
 }

@@ -51,7 +51,7 @@ void set_up_wave() {
 }
 
 void make_tiles() {
-    const Blob& blob = picture_blobs[rand() % picture_count];
+    const Blob& blob = picture_blobs[demo_rand() % picture_count];
     Image* source = img_from_pnm_length(blob.data, blob.size);
     for (int32_t k = tile_count - 1; k >= 0; --k) {
         tiles[k] = img_new();
@@ -90,8 +90,8 @@ void demo_draw_tiles() {
 }
 
 void demo_tiles_frame() {
-    const int32_t k = rand() % bar_colours.count;
-    bar_colours.colours[k] = static_cast<uint32_t>(rand() % 0xFFFFFF);
+    const int32_t k = demo_rand() % bar_colours.count;
+    bar_colours.colours[k] = static_cast<uint32_t>(demo_rand() % 0xFFFFFF);
     raster_smooth(&bar_colours, 2);
     raster_draw_rows(&bar_colours, screen);
     raster_step_forward(&bar_colours);

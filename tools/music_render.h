@@ -7,7 +7,7 @@
 // own mix buffer and sound record (snd_new); while it runs, the program's
 // `sound` points at that record (it is restored afterwards).
 //
-// Random numbers: the sequencer draws from the C library's rand() as the demo
+// Random numbers: the sequencer draws from demo_rand() as the demo
 // does and render_music never seeds it, so an unseeded process hears the same
 // music every time. The demo parts draw numbers of their own between the
 // music's; this renders the music's draws alone.

@@ -93,14 +93,14 @@ TEST(DemoSamples, SineFillStepsThroughOnePeriod) {
 
 TEST(DemoSamples, NoiseFillDrawsFromTheLastValueOn) {
     Sample* s = sample_new();
-    srand(7);
-    const int first = rand();
-    const int second = rand();
-    srand(7);
+    demo_srand(7);
+    const int first = demo_rand();
+    const int second = demo_rand();
+    demo_srand(7);
     demo_noise_fill(s);  // length 0: no draw
-    EXPECT_EQ(rand(), first);
+    EXPECT_EQ(demo_rand(), first);
     sample_set_length(s, 2);
-    srand(7);
+    demo_srand(7);
     demo_noise_fill(s);
     EXPECT_EQ(sample_get(s, 1), (first & 0xFFFF) - 32768);
     EXPECT_EQ(sample_get(s, 0), (second & 0xFFFF) - 32768);

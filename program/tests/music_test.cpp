@@ -18,12 +18,12 @@
 
 namespace {
 
-// The numbers rand() gives after srand(seed).
+// The numbers demo_rand() gives after demo_srand(seed).
 std::vector<int> draws(unsigned seed, int n) {
-    srand(seed);
+    demo_srand(seed);
     std::vector<int> out;
     for (int i = 0; i < n; ++i)
-        out.push_back(rand());
+        out.push_back(demo_rand());
     return out;
 }
 
@@ -51,9 +51,9 @@ TEST_F(Music, AFailedChanceDrawsOneNumberAndChangesNothing) {
     const unsigned seed = seed_where_first_draw(false);
     const std::vector<int> expected = draws(seed, 2);
     sample_set(mix, -77, 5);
-    srand(seed);
+    demo_srand(seed);
     demo_music_step();
-    EXPECT_EQ(rand(), expected[1]);
+    EXPECT_EQ(demo_rand(), expected[1]);
     EXPECT_EQ(sample_get(mix, 5), -77);
     EXPECT_EQ(sample_get(mix, 6), 0);
     for (const Sample* v : voices)
@@ -74,9 +74,9 @@ TEST_F(Music, AChangeMixesEveryVoiceAndDividesByEightRoundingDown) {
         old[i] = (i % 3) - 1 - (i % 17) * 1000;  // negative values test the floor
         sample_set(mix, static_cast<int32_t>(old[i]), i);
     }
-    srand(seed);
+    demo_srand(seed);
     demo_music_step();
-    EXPECT_EQ(rand(), d[3]);  // exactly three numbers drawn
+    EXPECT_EQ(demo_rand(), d[3]);  // exactly three numbers drawn
     EXPECT_EQ(voices[v], &sample_table[s]);
     EXPECT_EQ(voices[short_voice], &sample_table[4]);
     for (int32_t i = 0; i < 44100; ++i) {
@@ -94,7 +94,7 @@ TEST_F(Music, FeedQueuesTheMixOnlyWhileThreeOrFewerWait) {
     for (int i = 0; i < 3; ++i)
         array_append(record->queue, &dummy);
     const unsigned seed = seed_where_first_draw(false);
-    srand(seed);
+    demo_srand(seed);
     demo_music_feed();
     ASSERT_EQ(record->queue->count, 4);
     EXPECT_EQ(array_get(record->queue, 3), mix);
@@ -103,7 +103,7 @@ TEST_F(Music, FeedQueuesTheMixOnlyWhileThreeOrFewerWait) {
     // Without an audio device the sequencer runs on all the same, so the
     // music is where it would be if a device came.
     sound = nullptr;
-    srand(seed_where_first_draw(true));
+    demo_srand(seed_where_first_draw(true));
     demo_music_feed();
     int changed = 0;
     for (const Sample* v : voices)
@@ -123,7 +123,7 @@ TEST_F(Music, FeedsBesideTheRealCallback) {
     setenv("SDL_DISKAUDIODELAY", "1", 1);
     sound = snd_open();
     ASSERT_NE(sound, nullptr);
-    srand(seed_where_first_draw(true));  // the first feed makes a change
+    demo_srand(seed_where_first_draw(true));  // the first feed makes a change
     for (int frame = 0; frame < 3000; ++frame) {
         demo_music_feed();
         usleep(200);

@@ -95,7 +95,7 @@ TEST_F(Parts, OverlappingNeighboursAreNeverSwapped) {
     // Pairs (0,1), (2,3), ... overlap; neighbours across pairs do not.
     for (int32_t i = 0; i < sprite_count; ++i)
         sprites[i] = Sprite{(i / 2) * 30, 0, 20, 20, i, 0, nullptr};
-    srand(3);
+    demo_srand(3);
     for (int round = 0; round < 200; ++round)
         demo_shuffle_sprites();
     int32_t moved = 0;

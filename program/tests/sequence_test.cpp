@@ -1,6 +1,6 @@
 // What a viewer hears in a run with no keys pressed: the music's changes as
-// the real parts draw their random numbers, from the C library's unseeded
-// rand(). Its own executable, so that nothing has drawn a number before.
+// the real parts draw their random numbers from the unseeded demo_rand().
+// Its own executable, so that nothing has drawn a number before.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

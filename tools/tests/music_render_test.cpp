@@ -21,7 +21,7 @@ namespace {
 constexpr int32_t kSecond = 44100;
 
 TEST(MusicRender, SilentUntilTheFirstChangeThenNeverQuiet) {
-    srand(1);  // what an unseeded process starts from
+    demo_srand(1);  // what an unseeded process starts from
     const int32_t seconds = 60;
     const MusicRender music = render_music(seconds);
     ASSERT_EQ(music.values.size(), static_cast<size_t>(seconds * kSecond));
