@@ -8,20 +8,28 @@
 
 // Each generated file becomes a symbol at its first byte and one past its last.
 // QUOR_ASSET_DIR is the build folder the generators wrote into.
-#define QUOR_EMBED(name, file, align)        \
-    __asm__(                                 \
-        ".section .rodata\n"                 \
-        ".balign " #align                    \
-        "\n"                                 \
-        ".global " #name "\n" #name          \
-        ":\n"                                \
-        ".incbin \"" QUOR_ASSET_DIR "/" file \
-        "\"\n"                               \
-        ".global " #name "_end\n" #name      \
-        "_end:\n"                            \
-        ".byte 0\n"                          \
-        ".previous\n");                      \
-    extern "C" const uint8_t name[];         \
+#if defined(__wasm__)
+// WebAssembly's assembler (the browser build) keeps each data symbol in a
+// section of its own and wants its size; it has no .previous, and the
+// compiler names the section of everything it emits itself.
+#define QUOR_EMBED_SECTION(name) ".section .rodata." #name ",\"\",@\n"
+#define QUOR_EMBED_CLOSE(name) \
+    ".size " #name ", " #name "_end - " #name "\n.size " #name "_end, 1\n"
+#else
+#define QUOR_EMBED_SECTION(name) ".section .rodata\n"
+#define QUOR_EMBED_CLOSE(name) ".previous\n"
+#endif
+#define QUOR_EMBED(name, file, align)                                     \
+    __asm__(QUOR_EMBED_SECTION(name) ".balign " #align                    \
+                                     "\n"                                 \
+                                     ".global " #name "\n" #name          \
+                                     ":\n"                                \
+                                     ".incbin \"" QUOR_ASSET_DIR "/" file \
+                                     "\"\n"                               \
+                                     ".global " #name "_end\n" #name      \
+                                     "_end:\n"                            \
+                                     ".byte 0\n" QUOR_EMBED_CLOSE(name)); \
+    extern "C" const uint8_t name[];                                      \
     extern "C" const uint8_t name##_end[];
 
 QUOR_EMBED(quor_font_sheet, "font.pbm", 16)
@@ -105,3 +113,21 @@ const uint32_t hue_colours[hue_count] = {
     0xFF0000, 0xFF4000, 0xFF8000, 0xFFC000, 0xFFFF00, 0xC0FF00, 0x80FF00, 0x40FF00,
     0x00FF00, 0x00FF40, 0x00FF80, 0x00FFC0, 0x00FFFF, 0x00C0FF, 0x0080FF, 0x0040FF,
     0x0000FF, 0x4000FF, 0x8000FF, 0xC000FF, 0xFF00FF, 0xFF00C0, 0xFF0080, 0xFF0040};
+
+uint64_t assets_hash() {
+    uint64_t hash = 0xCBF29CE484222325u;
+    const auto add = [&hash](const Blob& file) {
+        for (int64_t i = 0; i < file.size; ++i) {
+            hash ^= file.data[i];
+            hash *= 0x100000001B3u;
+        }
+    };
+    add(font_sheet);
+    add(logo_mask_blob);
+    add(logo_blob);
+    for (const Blob& picture : picture_blobs)
+        add(picture);
+    add(blob(quor_scroll_text, quor_scroll_text_end));
+    add(blob(quor_sounds, quor_sounds_end));
+    return hash;
+}

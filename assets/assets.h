@@ -46,3 +46,10 @@ extern Raster bar_colours;   // 256 colours, all 0 at start (colour bars)
 extern Raster ramp_colours;  // 128 colours, yellow-red-yellow ramp (scroll text stripes)
 constexpr int32_t hue_count = 24;
 extern const uint32_t hue_colours[hue_count];  // colour wheel (logo colouring)
+
+// 64-bit FNV-1a over the bytes of every embedded file, one after the other in
+// a fixed order: the font sheet, the logo mask, the logo, pictures 0 to 6, the
+// scroll text and the sounds (as the generators wrote them, without the zero
+// that ends each embedded copy). One number to compare the data of two builds,
+// such as the browser's and this machine's.
+uint64_t assets_hash();

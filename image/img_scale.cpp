@@ -387,7 +387,7 @@ __attribute__((target("avx2"))) void rotate_span_avx2(uint32_t* row, const uint3
 #endif
 
 void rotate_span(uint32_t* row, const uint32_t* in, int64_t w, int64_t origin, int64_t c, int64_t s,
-                 int64_t first, int64_t lo, int64_t hi, bool narrow) {
+                 int64_t first, int64_t lo, int64_t hi, [[maybe_unused]] bool narrow) {
 #if QUOR_X86
     if (narrow && common::vector_level() >= common::VectorLevel::avx2)
         return rotate_span_avx2(row, in, w, origin, c, s, first, lo, hi);

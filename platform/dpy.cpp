@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <bit>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -65,12 +66,20 @@ struct Layout {
     uint32_t alpha;
 };
 
+// A channel's place and width, read from its mask: the browser's SDL fills
+// in the masks alone and leaves the shift and loss fields unset.
+uint32_t shift_of(uint32_t mask) {
+    return mask ? static_cast<uint32_t>(std::countr_zero(mask)) : 0;
+}
+uint32_t loss_of(uint32_t mask) {
+    const int bits = std::popcount(mask);
+    return bits < 8 ? static_cast<uint32_t>(8 - bits) : 0;
+}
+
 Layout layout_of(const SDL_PixelFormat* f) {
-    return {f->BytesPerPixel, f->palette != nullptr,
-            f->Rloss,         f->Gloss,
-            f->Bloss,         f->Rshift,
-            f->Gshift,        f->Bshift,
-            f->Amask};
+    return {f->BytesPerPixel,   f->palette != nullptr, loss_of(f->Rmask),
+            loss_of(f->Gmask),  loss_of(f->Bmask),     shift_of(f->Rmask),
+            shift_of(f->Gmask), shift_of(f->Bmask),    f->Amask};
 }
 
 // The surface pixel of Image word p.
@@ -492,10 +501,14 @@ void dpy_set_present_hook(DpyPresentHook hook) {
 }
 
 int32_t dpy_available() {
+#ifdef __EMSCRIPTEN__
+    return 1;  // in a browser the window is the page's canvas
+#else
     const char* driver = getenv("SDL_VIDEODRIVER");
     if (driver && *driver) return 1;
     const char* x = getenv("DISPLAY");
     return x && *x ? 1 : 0;
+#endif
 }
 
 const char* dpy_failure() {

@@ -101,7 +101,8 @@ void dpy_set_present_hook(DpyPresentHook hook);
 
 // 1 when a window can be opened at all: an X display is named in DISPLAY, or
 // the user picked an SDL video driver with SDL_VIDEODRIVER. Without either,
-// SDL would fall back to drawing in the text terminal.
+// SDL would fall back to drawing in the text terminal. In a browser (an
+// emscripten build) always 1.
 int32_t dpy_available();
 // SDL's last error text (never null).
 const char* dpy_failure();

@@ -57,6 +57,24 @@ Sound* new_record() {
     return sound;
 }
 
+#ifdef __EMSCRIPTEN__
+// The browser's SDL cannot say whether its device is open; the module keeps count.
+bool device_open = false;
+int audio_status() {
+    return device_open ? SDL_AUDIO_PLAYING : SDL_AUDIO_STOPPED;
+}
+// The browser's SDL hands the callback the buffer it filled the time before,
+// not silence: an empty queue would replay it over and over.
+void callback_from_silence(void* userdata, uint8_t* out, int length) {
+    if (out && length > 0) memset(out, 0, static_cast<size_t>(length));
+    snd_callback(userdata, out, length);
+}
+#else
+int audio_status() {
+    return SDL_GetAudioStatus();
+}
+#endif
+
 }  // namespace
 
 void snd_error() {
@@ -66,7 +84,7 @@ void snd_error() {
 Sound* snd_open() {
     if (SDL_Init(init_everything) != 0) return snd_fail(nullptr);
     // SDL has one audio device; it belongs to the Sound that opened it.
-    if (SDL_GetAudioStatus() != SDL_AUDIO_STOPPED) return snd_fail(nullptr);
+    if (audio_status() != SDL_AUDIO_STOPPED) return snd_fail(nullptr);
     // The record is whole before the audio thread exists, and SDL keeps the
     // device paused until SDL_PauseAudio(0), so the callback never sees it
     // half made.
@@ -78,7 +96,11 @@ Sound* snd_open() {
     spec.format = AUDIO_S16LSB;
     spec.channels = 1;
     spec.samples = frames_per_callback;
+#ifdef __EMSCRIPTEN__
+    spec.callback = callback_from_silence;
+#else
     spec.callback = snd_callback;
+#endif
     spec.userdata = sound;
     if (SDL_OpenAudio(&spec, nullptr) < 0) {
         // SDL may count its audio part as started even though no driver came
@@ -89,6 +111,9 @@ Sound* snd_open() {
         return snd_fail(nullptr);
     }
     SDL_PauseAudio(0);
+#ifdef __EMSCRIPTEN__
+    device_open = true;
+#endif
     return sound;
 }
 
@@ -121,6 +146,9 @@ void snd_close(Sound** sound) {
     SDL_LockAudio();
     SDL_UnlockAudio();
     SDL_CloseAudio();
+#ifdef __EMSCRIPTEN__
+    device_open = false;
+#endif
     free((*sound)->buffer);
     if ((*sound)->queue) array_free(&(*sound)->queue);
     free(*sound);

@@ -11,6 +11,11 @@ QUOR_BUILD_PACKAGES=(cmake ninja-build g++ libsdl1.2-dev)
 # which test.sh waits for with xdpyinfo (x11-utils) and types into with
 # xdotool, and ffmpeg (with ffprobe) for the recorder's video test.
 QUOR_TEST_PACKAGES=(libgtest-dev libbenchmark-dev libx11-dev xvfb x11-utils xdotool ffmpeg)
+# The browser build (web.sh): emscripten, and acorn for its JavaScript
+# optimiser. Its test (tools/web-test.sh) drives headless Chromium through
+# WebDriver from Python.
+QUOR_WEB_PACKAGES=(emscripten node-acorn)
+QUOR_WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
 # The fuzz targets (test.sh fuzz): clang with libFuzzer and its sanitizer runtimes.
 QUOR_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

@@ -48,6 +48,13 @@ void MusicWatch::look(int32_t frame, std::vector<MusicChange>& changes) {
     }
 }
 
+std::string music_change_line(const MusicChange& c) {
+    char line[96];
+    snprintf(line, sizeof line, "frame %d (%.2f s): voice %d takes sound %d", c.frame,
+             (c.frame - 1) / double{kFrameRate}, c.voice, c.sound);
+    return line;
+}
+
 void music_take(Sound* record, int16_t* values, int32_t count) {
     uint8_t bytes[2 * kFrameValues];
     while (count > 0) {

@@ -43,6 +43,11 @@ private:
     const Sample* heard_[voice_count] = {};
 };
 
+// The change as the recorder lists it, one line without its newline:
+// "frame 229 (4.56 s): voice 4 takes sound 19". Its frame is counted from 1,
+// as presented, and the time is when that frame is shown.
+std::string music_change_line(const MusicChange& change);
+
 struct MusicRender {
     std::vector<int16_t> values;  // snd_rate a second, mono
     std::vector<MusicChange> changes;

@@ -48,6 +48,7 @@ constexpr int32_t kMaxFrames = 1000000;  // 5.5 hours; keeps a WAVE file within 
 
 const char kUsage[] =
     "usage: quor7706-record [--frames N] [--keys FRAME:KEY,...] [--quiet] -o FILE\n"
+    "       quor7706-record --assets-hash\n"
     "Renders the demo offline, frame by frame, with its music, at 50 frames per second.\n"
     "\n"
     "  -o FILE      FILE.mp4 or FILE.mkv: H.264 video with AAC sound (needs ffmpeg);\n"
@@ -64,6 +65,8 @@ const char kUsage[] =
     "               3, 6, 7, ...), space or escape. q or escape ends the recording\n"
     "               after the demo's shutdown fade.\n"
     "  --quiet      no progress line and no list of the music's changes\n"
+    "  --assets-hash  print 'assets HASH', the 64-bit FNV-1a of the embedded files\n"
+    "               (the browser's page shows the same), and exit\n"
     "  --help       this text\n";
 
 struct ScriptedKey {
@@ -146,6 +149,9 @@ Options parse_options(int argc, char** argv) {
         };
         if (arg == "--help" || arg == "-h") {
             fputs(kUsage, stdout);
+            exit(0);
+        } else if (arg == "--assets-hash") {
+            printf("assets %016llx\n", static_cast<unsigned long long>(assets_hash()));
             exit(0);
         } else if (arg == "--frames") {
             const std::string v = value();
@@ -365,8 +371,7 @@ int main(int argc, char** argv) {
     r.progress->done(r.recorded, r.options.output);
     if (!r.options.quiet) {
         for (const MusicChange& c : r.changes)
-            printf("frame %d (%.2f s): voice %d takes sound %d\n", c.frame,
-                   (c.frame - 1) / double{kFrameRate}, c.voice, c.sound);
+            printf("%s\n", music_change_line(c).c_str());
     }
     recording = nullptr;
     return 0;

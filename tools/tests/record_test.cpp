@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -207,6 +209,35 @@ TEST_F(Record, BadOptionsExitTwoWithOneLineAndWriteNothing) {
     const Result help = record({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("usage: quor7706-record", 0), 0u);
+}
+
+// --assets-hash names the data the program carries: the files the build's
+// generators wrote, in the order font, logo mask, logo, pictures, scroll
+// text, sounds. The browser's page shows the same line for its own build.
+TEST_F(Record, AssetsHashIsThatOfTheFilesTheGeneratorsWrote) {
+    const fs::path gen = QUOR_ASSET_FILES;
+    std::vector<std::string> files = {"font.pbm", "logo-mask.pbm", "logo.ppm"};
+    for (int i = 0; fs::exists(gen / ("picture-" + std::to_string(i) + ".ppm")); ++i)
+        files.push_back("picture-" + std::to_string(i) + ".ppm");
+    files.push_back("scroll_text.txt");
+    files.push_back("sounds.bin");
+    uint64_t hash = 0xCBF29CE484222325u;
+    for (const std::string& name : files) {
+        const Bytes bytes = read_file(gen / name);
+        ASSERT_FALSE(bytes.empty()) << name;
+        for (char c : bytes) {
+            hash ^= static_cast<uint8_t>(c);
+            hash *= 0x100000001B3u;
+        }
+    }
+    char expected[40];
+    snprintf(expected, sizeof expected, "assets %016llx\n", static_cast<unsigned long long>(hash));
+
+    const Result run = record({"--assets-hash"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, expected);
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(fs::is_empty(work("")));
 }
 
 // An output whose folder is missing, or is a file, fails at once, naming the
