@@ -13,6 +13,6 @@ quor_need_packages "${QUOR_BUILD_PACKAGES[@]}" "${QUOR_WEB_PACKAGES[@]}" "${QUOR
 ./web.sh
 QUOR_TARGETS=quor7706-record quor_build build-web-host -DCMAKE_BUILD_TYPE=Release \
     -DQUOR_SANITIZE=OFF -DQUOR_FUZZ=OFF -DBUILD_TESTING=OFF -DQUOR_BENCH=OFF
-# Debian's Python, which has Debian's selenium.
-exec /usr/bin/python3 tools/tests/web_test.py --site build-web/site \
+# Debian's Python, which has Debian's selenium; no bytecode left in tools/tests.
+exec /usr/bin/python3 -B tools/tests/web_test.py --site build-web/site \
     --record build-web-host/program/quor7706-record "$@"
