@@ -239,6 +239,23 @@ def test_show(address, hashes, changes, asset, measure):
         driver.quit()
 
 
+def test_bench(address, measure):
+    """#bench times each part's frame, as the native benchmarks do."""
+    driver = browser()
+    try:
+        driver.get(address + "#bench")
+        q = wait_for(driver, lambda q: q.get("state") in ("ended", "failed"), 60)
+        bench = q.get("bench", {})
+        check("#bench times the four parts",
+              sorted(bench) == ["logo", "pictures", "rotor", "tiles"] and
+              all(us > 0 for us in bench.values()), str(bench))
+        if measure is not None:
+            for part, us in bench.items():
+                measure["#bench %s (microseconds a frame)" % part] = round(us, 1)
+    finally:
+        driver.quit()
+
+
 def shoot(address, docs, measure):
     """A picture of the page in each part: pictures, tiles, logo, rotor."""
     driver = browser(640, 680)
@@ -276,6 +293,7 @@ def main():
         hashes, changes, asset = native(args.record)
         test_keys(address, hashes)
         test_show(address, hashes, changes, asset, measure)
+        test_bench(address, measure)
         if args.measure:
             shoot(address, args.measure, measure)
     finally:
