@@ -47,7 +47,8 @@ constexpr int32_t kCycleFrames =
 constexpr int32_t kMaxFrames = 1000000;  // 5.5 hours; keeps a WAVE file within its 4 GB
 
 const char kUsage[] =
-    "usage: quor7706-record [--frames N] [--keys FRAME:KEY,...] [--quiet] -o FILE\n"
+    "usage: quor7706-record [--frames N] [--keys FRAME:KEY,...] [--scale N] [--crf N]\n"
+    "                       [--preset NAME] [--quiet] -o FILE\n"
     "       quor7706-record --assets-hash\n"
     "Renders the demo offline, frame by frame, with its music, at 50 frames per second.\n"
     "\n"
@@ -64,6 +65,10 @@ const char kUsage[] =
     "               next look at the keyboard. KEY is one character (q, u, i, o, p,\n"
     "               3, 6, 7, ...), space or escape. q or escape ends the recording\n"
     "               after the demo's shutdown fade.\n"
+    "  --scale N    every pixel an N x N block (1 to 8; default 1): 1024 x 1024\n"
+    "               frames at 4, which video sites keep sharp\n"
+    "  --crf N      the video's x264 quality, 0 (lossless) to 51; default 18\n"
+    "  --preset P   the video's x264 preset, ultrafast to placebo; default medium\n"
     "  --quiet      no progress line and no list of the music's changes\n"
     "  --assets-hash  print 'assets HASH', the 64-bit FNV-1a of the embedded files\n"
     "               (the browser's page shows the same), and exit\n"
@@ -79,6 +84,7 @@ struct Options {
     std::vector<ScriptedKey> keys;  // in the order given
     std::string output;
     OutputKind kind = OutputKind::wav;
+    OutputSettings settings;
     bool quiet = false;
 };
 
@@ -141,6 +147,7 @@ void parse_keys(const std::string& list, std::vector<ScriptedKey>& keys) {
 Options parse_options(int argc, char** argv) {
     Options o;
     bool have_output = false;
+    std::string video_only;  // an option given that only a video takes
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&]() -> std::string {
@@ -162,6 +169,25 @@ Options parse_options(int argc, char** argv) {
         } else if (arg == "-o") {
             o.output = value();
             have_output = true;
+        } else if (arg == "--scale") {
+            const std::string v = value();
+            if (!parse_number(v, 1, 8, o.settings.scale))
+                usage_error("--scale: '" + v + "' is not a number from 1 to 8");
+        } else if (arg == "--crf") {
+            const std::string v = value();
+            if (!parse_number(v, 0, 51, o.settings.crf))
+                usage_error("--crf: '" + v + "' is not a number from 0 to 51");
+            video_only = "--crf";
+        } else if (arg == "--preset") {
+            o.settings.preset = value();
+            bool known = false;
+            for (const char* const* p = x264_presets; *p; ++p)
+                known |= o.settings.preset == *p;
+            if (!known)
+                usage_error("--preset: '" + o.settings.preset +
+                            "' is not one of x264's presets (ultrafast, superfast, veryfast, "
+                            "faster, fast, medium, slow, slower, veryslow, placebo)");
+            video_only = "--preset";
         } else if (arg == "--quiet") {
             o.quiet = true;
         } else {
@@ -172,6 +198,11 @@ Options parse_options(int argc, char** argv) {
     if (!output_kind_of(o.output, o.kind))
         usage_error("-o: '" + o.output +
                     "' must end in .mp4, .mkv, .wav or .hashes, or name a folder");
+    if (!video_only.empty() && o.kind != OutputKind::video)
+        usage_error(video_only + " is for a video (.mp4 or .mkv), not " + o.output);
+    const bool frames = o.kind == OutputKind::video || o.kind == OutputKind::folder;
+    if (o.settings.scale > 1 && !frames)
+        usage_error("--scale is for frames (a video or a folder), not " + o.output);
     return o;
 }
 
@@ -352,7 +383,8 @@ int main(int argc, char** argv) {
     catch_interrupts();
 
     std::string error;
-    r.output = output_open(r.options.output, r.options.kind, screen_width, screen_height, error);
+    r.output = output_open(r.options.output, r.options.kind, screen_width, screen_height,
+                           r.options.settings, error);
     if (!r.output) {
         fprintf(stderr, "quor7706-record: %s\n", error.c_str());
         return 1;

@@ -126,6 +126,8 @@ private:
 // renamed when complete.
 class FolderOutput : public Output {
 public:
+    explicit FolderOutput(int32_t scale) : scale_(scale) {}
+    ~FolderOutput() override { img_free(&scaled_); }
     bool open(const std::string& name) {
         folder_ = name;
         while (folder_.size() > 1 && folder_.back() == '/')
@@ -144,7 +146,15 @@ public:
         snprintf(name, sizeof name, "/frame-%05d.ppm", ++frames_);
         const std::string path = folder_ + name;
         const std::string temp = temporary_name(path);
-        if (!img_save_ppm(frame, temp.c_str()) || rename(temp.c_str(), path.c_str()) != 0) {
+        const Image* written = frame;
+        if (scale_ > 1) {
+            // Nearest neighbour at a whole factor: every pixel a square block.
+            if (!scaled_) scaled_ = img_new();
+            img_resize(scaled_, frame->width * scale_, frame->height * scale_);
+            img_scale(frame, scaled_);
+            written = scaled_;
+        }
+        if (!img_save_ppm(written, temp.c_str()) || rename(temp.c_str(), path.c_str()) != 0) {
             error_ = reason("cannot write", path);
             unlink(temp.c_str());
             return false;
@@ -162,6 +172,8 @@ private:
     std::string folder_;
     WavWriter audio_;
     int32_t frames_ = 0;
+    int32_t scale_;
+    Image* scaled_ = nullptr;  // the frame scaled up, kept from frame to frame
 };
 
 // Writes all of bytes to fd. An interrupted write (Ctrl-C) fails too, so
@@ -221,6 +233,7 @@ std::vector<std::string> ffmpeg_command(std::initializer_list<std::string> args)
 // is full.)
 class VideoOutput : public Output {
 public:
+    explicit VideoOutput(const OutputSettings& settings) : settings_(settings) {}
     bool open(const std::string& path, int32_t width, int32_t height) {
         path_ = path;
         temp_ = temporary_name(path);
@@ -239,14 +252,17 @@ public:
         // Image words are 0x00RRGGBB: B, G, R, 0 in memory on a little-endian machine.
         const char* pixels = std::endian::native == std::endian::little ? "bgr0" : "0rgb";
         const std::string size = std::to_string(width) + "x" + std::to_string(height);
-        encoder_ = start_ffmpeg(
-            ffmpeg_command({"-f",          "rawvideo", "-pix_fmt",   pixels,
-                            "-video_size", size,       "-framerate", std::to_string(kFrameRate),
-                            "-i",          "pipe:0",   "-c:v",       "libx264",
-                            "-preset",     "medium",   "-crf",       "18",
-                            "-pix_fmt",    "yuv420p",  "-f",         "matroska",
-                            video_}),
-            fds[0]);
+        std::vector<std::string> args =
+            ffmpeg_command({"-f", "rawvideo", "-pix_fmt", pixels, "-video_size", size, "-framerate",
+                            std::to_string(kFrameRate), "-i", "pipe:0"});
+        if (settings_.scale > 1) {
+            const std::string n = std::to_string(settings_.scale);
+            args.insert(args.end(), {"-vf", "scale=iw*" + n + ":ih*" + n + ":flags=neighbor"});
+        }
+        args.insert(args.end(), {"-c:v", "libx264", "-preset", settings_.preset, "-crf",
+                                 std::to_string(settings_.crf), "-pix_fmt", "yuv420p", "-f",
+                                 "matroska", video_});
+        encoder_ = start_ffmpeg(args, fds[0]);
         close(fds[0]);
         frames_fd_ = fds[1];
         if (encoder_ < 0) {
@@ -315,6 +331,7 @@ private:
         unlink((temp_ + ".wav").c_str());
     }
 
+    OutputSettings settings_;
     std::string path_;
     std::string temp_;   // the finished video before it takes the output's name
     std::string video_;  // the frames alone, encoded
@@ -363,8 +380,13 @@ bool ffmpeg_available() {
     return false;
 }
 
+const char* const x264_presets[] = {"ultrafast", "superfast", "veryfast", "faster",
+                                    "fast",      "medium",    "slow",     "slower",
+                                    "veryslow",  "placebo",   nullptr};
+
 std::unique_ptr<Output> output_open(const std::string& name, OutputKind kind, int32_t width,
-                                    int32_t height, std::string& error) {
+                                    int32_t height, const OutputSettings& settings,
+                                    std::string& error) {
     // The folder the output goes into must be there and writable; say so
     // before anything is rendered.
     std::string parent = name;
@@ -392,7 +414,7 @@ std::unique_ptr<Output> output_open(const std::string& name, OutputKind kind, in
             return nullptr;
         }
         case OutputKind::folder: {
-            auto out = std::make_unique<FolderOutput>();
+            auto out = std::make_unique<FolderOutput>(settings.scale);
             if (out->open(name)) return out;
             error = out->error();
             return nullptr;
@@ -404,7 +426,7 @@ std::unique_ptr<Output> output_open(const std::string& name, OutputKind kind, in
             return nullptr;
         }
         case OutputKind::video: {
-            auto out = std::make_unique<VideoOutput>();
+            auto out = std::make_unique<VideoOutput>(settings);
             if (out->open(name, width, height)) return out;
             error = out->error();
             return nullptr;

@@ -48,7 +48,20 @@ protected:
     std::string error_;
 };
 
+// How frames are written: each pixel a scale x scale block (a folder's
+// frames scaled by our code; a video's by ffmpeg, nearest neighbour, so the
+// pipe stays the frames' size), and a video's x264 quality and preset.
+struct OutputSettings {
+    int32_t scale = 1;
+    int32_t crf = 18;
+    std::string preset = "medium";
+};
+
+// x264's presets, fastest first, null-terminated.
+extern const char* const x264_presets[];
+
 // Opens the output `name` of the given kind for frames of width x height at
 // 50 frames per second; null with the reason in error when it cannot start.
 std::unique_ptr<Output> output_open(const std::string& name, OutputKind kind, int32_t width,
-                                    int32_t height, std::string& error);
+                                    int32_t height, const OutputSettings& settings,
+                                    std::string& error);

@@ -189,6 +189,14 @@ TEST_F(Record, BadOptionsExitTwoWithOneLineAndWriteNothing) {
         {"--keys", "10:enter", "-o", "a.wav"},
         {"--keys", "10:q,", "-o", "a.wav"},
         {"--loud", "-o", "a.wav"},
+        {"--scale", "0", "-o", "f/"},
+        {"--scale", "9", "-o", "a.mp4"},
+        {"--scale", "2", "-o", "a.wav"},
+        {"--crf", "52", "-o", "a.mp4"},
+        {"--crf", "-1", "-o", "a.mp4"},
+        {"--preset", "turbo", "-o", "a.mkv"},
+        {"--crf", "20", "-o", "a.wav"},
+        {"--preset", "fast", "-o", "f/"},
     };
     for (const auto& args : cases) {
         std::string line;
@@ -284,6 +292,25 @@ TEST_F(Record, TheWholeCycleIsTheShowKeptInTheRepository) {
     EXPECT_EQ(differ, 0) << "first difference at " << first;
 }
 
+// --scale 3: each frame of a folder is the unscaled frame with every pixel a
+// 3 x 3 block; the sound is the same.
+TEST_F(Record, AScaledFolderHoldsTheFramesBlownUp) {
+    ASSERT_EQ(record({"--frames", "120", "--quiet", "-o", "one/"}).status, 0);
+    const Result run = record({"--frames", "120", "--scale", "3", "--quiet", "-o", "three/"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Bytes file = read_file(work("three/frame-00120.ppm"));
+    const std::string header = "P6\n768 768\n255\n";
+    ASSERT_EQ(file.substr(0, header.size()), header);
+    const Bytes small = frame(work("one"), 120);
+    ASSERT_EQ(small.size(), 3u * 256 * 256);
+    Bytes big;
+    for (int y = 0; y < 768; ++y)
+        for (int x = 0; x < 768; ++x)
+            big += small.substr(3 * ((y / 3) * 256 + x / 3), 3);
+    EXPECT_TRUE(file.substr(header.size()) == big) << "frame 120 is not frame 120 blown up";
+    EXPECT_EQ(read_file(work("three/audio.wav")), read_file(work("one/audio.wav")));
+}
+
 // ffprobe's value of one entry, e.g. ("v:0", "stream=width").
 std::string probe(const fs::path& file, const std::string& stream, const std::string& entry) {
     const std::string command = "ffprobe -v error -select_streams " + stream + " -show_entries " +
@@ -317,6 +344,18 @@ TEST_F(Record, SixSecondsOfVideoWithItsSound) {
     EXPECT_NEAR(atof(probe(video, "a:0", "stream=duration").c_str()), 6.0, 0.05);
     // Only the video is left: no temporary files.
     EXPECT_EQ(std::distance(fs::directory_iterator(work("")), fs::directory_iterator()), 1);
+}
+
+// For sharing: --scale 4 makes a 1024 x 1024 video (ffmpeg scales it), with
+// the quality and preset asked for.
+TEST_F(Record, AVideoForSharingIsScaledUp) {
+    const Result run = record({"--frames", "25", "--scale", "4", "--crf", "30", "--preset",
+                               "ultrafast", "--quiet", "-o", "v.mkv"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const fs::path video = work("v.mkv");
+    EXPECT_EQ(probe(video, "v:0", "stream=width"), "1024");
+    EXPECT_EQ(probe(video, "v:0", "stream=height"), "1024");
+    EXPECT_NEAR(atof(probe(video, "v:0", "format=duration").c_str()), 0.5, 0.05);
 }
 
 }  // namespace
