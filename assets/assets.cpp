@@ -2,6 +2,8 @@
 // read-only data by the assembler, and the colour lists built from their rules.
 #include "assets/assets.h"
 
+#include "container/common.h"
+
 #include "assets/gen/sound_lengths.h"
 #include "audio/sample.h"
 #include "raster/raster.h"
@@ -115,13 +117,8 @@ const uint32_t hue_colours[hue_count] = {
     0x0000FF, 0x4000FF, 0x8000FF, 0xC000FF, 0xFF00FF, 0xFF00C0, 0xFF0080, 0xFF0040};
 
 uint64_t assets_hash() {
-    uint64_t hash = 0xCBF29CE484222325u;
-    const auto add = [&hash](const Blob& file) {
-        for (int64_t i = 0; i < file.size; ++i) {
-            hash ^= file.data[i];
-            hash *= 0x100000001B3u;
-        }
-    };
+    common::Fnv1a hash;
+    const auto add = [&hash](const Blob& file) { hash.add(file.data, file.size); };
     add(font_sheet);
     add(logo_mask_blob);
     add(logo_blob);
@@ -129,5 +126,5 @@ uint64_t assets_hash() {
         add(picture);
     add(blob(quor_scroll_text, quor_scroll_text_end));
     add(blob(quor_sounds, quor_sounds_end));
-    return hash;
+    return hash.value();
 }

@@ -1,5 +1,5 @@
 // Small helpers that modules in several folders share: the failure helper,
-// reading decimal digits and the floored remainder. Not part of any module's
+// reading decimal digits, the floored remainder and a stable hash. Not part of any module's
 // interface.
 //
 // They live in the lowest folder so that every folder above it (image,
@@ -87,6 +87,20 @@ struct TextReader {
 
     int peek() const { return *at == '\0' ? -1 : static_cast<unsigned char>(*at); }
     void next() { ++at; }
+};
+
+// 64-bit FNV-1a, byte by byte: the same hash of the same bytes on every
+// machine, for telling whether two builds embed or show the same.
+class Fnv1a {
+public:
+    void add(const uint8_t* bytes, int64_t n) {
+        for (int64_t i = 0; i < n; ++i)
+            hash_ = (hash_ ^ bytes[i]) * 0x100000001B3ull;
+    }
+    uint64_t value() const { return hash_; }
+
+private:
+    uint64_t hash_ = 0xCBF29CE484222325ull;
 };
 
 }  // namespace common

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <vector>
 
+#include "container/common.h"
 #include "image/img.h"
 #include "program/demo.h"
 #include "tools/music_render.h"
@@ -47,22 +48,12 @@ private:
     WavWriter wav_;
 };
 
-// 64-bit FNV-1a, byte by byte.
-class Fnv1a {
-public:
-    void add(const uint8_t* bytes, size_t n) {
-        for (size_t i = 0; i < n; ++i)
-            hash_ = (hash_ ^ bytes[i]) * 0x100000001B3ull;
-    }
-    std::string hex() const {
-        char text[17];
-        snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash_));
-        return text;
-    }
-
-private:
-    uint64_t hash_ = 0xCBF29CE484222325ull;
-};
+// A hash as the list writes it: 16 hex digits.
+std::string hex(const common::Fnv1a& hash) {
+    char text[17];
+    snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash.value()));
+    return text;
+}
 
 // The list of hashes, written under a temporary name and renamed when complete.
 class HashOutput : public Output {
@@ -83,19 +74,19 @@ public:
             rgb_[3 * i + 1] = static_cast<uint8_t>(p >> 8);
             rgb_[3 * i + 2] = static_cast<uint8_t>(p);
         }
-        Fnv1a picture;
-        picture.add(rgb_.data(), rgb_.size());
+        common::Fnv1a picture;
+        picture.add(rgb_.data(), static_cast<int64_t>(rgb_.size()));
         for (int32_t i = 0; i < count; ++i) {
             const uint16_t v = static_cast<uint16_t>(values[i]);
             const uint8_t bytes[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
             sound_.add(bytes, 2);
         }
         frames_ += 1;
-        if (fprintf(file_, "frame %d %s\n", frames_, picture.hex().c_str()) < 0) return fail();
+        if (fprintf(file_, "frame %d %s\n", frames_, hex(picture).c_str()) < 0) return fail();
         return true;
     }
     bool finish() override {
-        if (fprintf(file_, "sound %s\n", sound_.hex().c_str()) < 0) return fail();
+        if (fprintf(file_, "sound %s\n", hex(sound_).c_str()) < 0) return fail();
         const int closed = fclose(file_);
         file_ = nullptr;
         if (closed != 0 || rename(temp_.c_str(), path_.c_str()) != 0) return fail();
@@ -118,7 +109,7 @@ private:
     FILE* file_ = nullptr;
     int32_t frames_ = 0;
     std::vector<uint8_t> rgb_;
-    Fnv1a sound_;
+    common::Fnv1a sound_;
 };
 
 // frame-00001.ppm, frame-00002.ppm, ... and audio.wav in a folder, made when
