@@ -204,7 +204,6 @@ std::vector<uint32_t> blown_up(const Image* image, int32_t scale) {
 // QUOR7706_SCALE: the window is the frame blown up, as large as the screen
 // allows; a bad value is one line and the default.
 TEST(DpyScale, TheWindowShowsEachPixelAsABlockAndFitsTheScreen) {
-    const std::string shared_display = getenv("DISPLAY") ? getenv("DISPLAY") : "";
     Image* card = test_card(256, 256);
     const struct {
         const char* screen;
@@ -224,7 +223,7 @@ TEST(DpyScale, TheWindowShowsEachPixelAsABlockAndFitsTheScreen) {
         SCOPED_TRACE(std::string(c.screen) + " QUOR7706_SCALE=" + c.value);
         X11Server server(c.screen);
         ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
-        setenv("DISPLAY", server.display().c_str(), 1);
+        server.use();
         setenv("QUOR7706_SCALE", c.value, 1);
         testing::internal::CaptureStderr();
         dpy_view_from_environment("test");
@@ -243,17 +242,15 @@ TEST(DpyScale, TheWindowShowsEachPixelAsABlockAndFitsTheScreen) {
     }
     unsetenv("QUOR7706_SCALE");
     dpy_view_from_environment("test");
-    setenv("DISPLAY", shared_display.c_str(), 1);
     img_free(&card);
 }
 
 // QUOR7706_FULLSCREEN=1: the whole screen, the frame at the largest whole
 // scale that fits, centred on black.
 TEST(DpyScale, FullScreenCentresTheLargestScaleOnBlack) {
-    const std::string shared_display = getenv("DISPLAY") ? getenv("DISPLAY") : "";
     X11Server server("1400x1100x24");
     ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
-    setenv("DISPLAY", server.display().c_str(), 1);
+    server.use();
     setenv("QUOR7706_FULLSCREEN", "1", 1);
     setenv("QUOR7706_SCALE", "junk", 1);  // ignored, without a word
     testing::internal::CaptureStderr();
@@ -282,7 +279,6 @@ TEST(DpyScale, FullScreenCentresTheLargestScaleOnBlack) {
     unsetenv("QUOR7706_FULLSCREEN");
     unsetenv("QUOR7706_SCALE");
     dpy_view_from_environment("test");
-    setenv("DISPLAY", shared_display.c_str(), 1);
     img_free(&card);
 }
 
@@ -290,13 +286,12 @@ TEST(DpyScale, FullScreenCentresTheLargestScaleOnBlack) {
 // shows each channel at the depth's precision, an 8-bit one the palette
 // colour SDL picked for it.
 TEST(DpyDepths, EachScreenDepthShowsTheFrame) {
-    const std::string shared_display = getenv("DISPLAY") ? getenv("DISPLAY") : "";
     Image* card = test_card(256, 256);
     for (const int depth : {24, 16, 15, 8}) {
         SCOPED_TRACE(depth);
         X11Server server("640x480x" + std::to_string(depth));
         ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
-        setenv("DISPLAY", server.display().c_str(), 1);
+        server.use();
         Display* display = dpy_new();
         if (depth == 8 && sdl12_compat()) {
             // SDL 2 has no renderer for an 8-bit screen: no window, one clear reason.
@@ -340,7 +335,6 @@ TEST(DpyDepths, EachScreenDepthShowsTheFrame) {
         dpy_free(&display);
         SDL_Quit();
     }
-    setenv("DISPLAY", shared_display.c_str(), 1);
     img_free(&card);
 }
 

@@ -177,7 +177,21 @@ X11Server::X11Server(const std::string& screen) {
     if (!number.empty()) display_ = ":" + number;
 }
 
+void X11Server::use() {
+    const char* previous = getenv("DISPLAY");
+    had_display_ = previous != nullptr;
+    previous_ = previous ? previous : "";
+    used_ = true;
+    setenv("DISPLAY", display_.c_str(), 1);
+}
+
 X11Server::~X11Server() {
+    if (used_) {
+        if (had_display_)
+            setenv("DISPLAY", previous_.c_str(), 1);
+        else
+            unsetenv("DISPLAY");
+    }
     if (pid_ <= 0) return;
     kill(pid_, SIGTERM);
     waitpid(pid_, nullptr, 0);

@@ -25,7 +25,9 @@ bool x11_xdotool(const char* name, const std::string& keys);
 
 // An X server of a test's own (Xvfb), on a free display number, with one
 // screen of the given geometry ("640x480x16"); stopped when destroyed.
-// display is ":N", or empty when the server did not start.
+// display is ":N", or empty when the server did not start. use() makes it
+// this process's DISPLAY until the server is destroyed, when the one before
+// comes back (so a failed check midway leaves no dead display behind).
 class X11Server {
 public:
     explicit X11Server(const std::string& screen);
@@ -33,8 +35,12 @@ public:
     X11Server(const X11Server&) = delete;
     X11Server& operator=(const X11Server&) = delete;
     const std::string& display() const { return display_; }
+    void use();
 
 private:
     std::string display_;
     int pid_ = -1;
+    bool used_ = false;
+    bool had_display_ = false;
+    std::string previous_;  // DISPLAY before use()
 };

@@ -334,8 +334,7 @@ TEST_F(E2eTest, RunsSilentlyWithoutAnAudioDevice) {
 TEST_F(E2eTest, TheScaleSwitchBlowsTheFrameUp) {
     X11Server server("1024x1024x24");
     ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
-    const std::string shared_display = getenv("DISPLAY");
-    setenv("DISPLAY", server.display().c_str(), 1);  // for reading the window back
+    server.use();  // for reading the window back
     {
         Demo demo(
             {"DISPLAY=" + server.display(), "QUOR7706_SCALE=3", "SDL_AUDIODRIVER=nosuchdriver"});
@@ -365,7 +364,6 @@ TEST_F(E2eTest, TheScaleSwitchBlowsTheFrameUp) {
         EXPECT_EQ(demo.error_output(),
                   "quor7706: QUOR7706_SCALE=0 ignored (a whole number from 1 to 8); scale 1\n");
     }
-    setenv("DISPLAY", shared_display.c_str(), 1);
 }
 
 }  // namespace
