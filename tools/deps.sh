@@ -9,8 +9,11 @@ QUOR_BUILD_PACKAGES=(cmake ninja-build g++ libsdl1.2-dev)
 # The tests and benchmarks (test.sh): GoogleTest, Google Benchmark, the X11
 # headers of the window tests' helper, an X server of their own (Xvfb),
 # which test.sh waits for with xdpyinfo (x11-utils) and types into with
-# xdotool, and ffmpeg (with ffprobe) for the recorder's video test.
-QUOR_TEST_PACKAGES=(libgtest-dev libbenchmark-dev libx11-dev xvfb x11-utils xdotool ffmpeg)
+# xdotool, and ffmpeg (with ffprobe) for the recorder's video test. The
+# installed library's test builds examples/ with make and pkg-config and
+# feeds them pictures from netpbm and sounds from sox.
+QUOR_TEST_PACKAGES=(libgtest-dev libbenchmark-dev libx11-dev xvfb x11-utils xdotool ffmpeg
+    make pkg-config netpbm sox)
 # The browser build (web.sh): emscripten, and acorn for its JavaScript
 # optimiser. Its test (tools/web-test.sh) drives headless Chromium through
 # WebDriver from Python.
