@@ -11,9 +11,11 @@ QUOR_BUILD_PACKAGES=(cmake ninja-build g++ libsdl1.2-dev)
 # which test.sh waits for with xdpyinfo (x11-utils) and types into with
 # xdotool, and ffmpeg (with ffprobe) for the recorder's video test. The
 # installed library's test builds examples/ with make and pkg-config and
-# feeds them pictures from netpbm and sounds from sox.
+# feeds them pictures from netpbm and sounds from sox. The manual pages are
+# checked with man (man-db, rendering through groff-base) and the desktop
+# entry with desktop-file-validate (desktop-file-utils).
 QUOR_TEST_PACKAGES=(libgtest-dev libbenchmark-dev libx11-dev xvfb x11-utils xdotool ffmpeg
-    make pkg-config netpbm sox)
+    make pkg-config netpbm sox man-db groff-base desktop-file-utils)
 # The browser build (web.sh): emscripten, and acorn for its JavaScript
 # optimiser. Its test (tools/web-test.sh) drives headless Chromium through
 # WebDriver from Python.
