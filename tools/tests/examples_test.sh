@@ -5,6 +5,9 @@
 # runs both builds of both programs on pictures made by netpbm and sounds made
 # by sox.
 #   examples_test.sh SOURCE_DIR BUILD_DIR [FLAGS]
+#   examples_test.sh SOURCE_DIR --installed
+# --installed checks the library the system has installed in /usr (the
+# package libquor7706-dev) instead, found the way a user's build finds it.
 # FLAGS (the sanitizer options of a checked build) go to every compile and link,
 # as the installed libraries need them.
 set -euo pipefail
@@ -30,18 +33,24 @@ done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-prefix=$work/prefix
 
 # ---- The installed files --------------------------------------------------------
-cmake --install "$build" --prefix "$prefix" --component dev >"$work/install.log" ||
-    fail "cmake --install failed: $(cat "$work/install.log")"
+if [ "$build" = --installed ]; then
+    prefix=/usr
+    search=()
+else
+    prefix=$work/prefix
+    cmake --install "$build" --prefix "$prefix" --component dev >"$work/install.log" ||
+        fail "cmake --install failed: $(cat "$work/install.log")"
+    search=(-DCMAKE_PREFIX_PATH="$prefix")
+fi
 inc=$prefix/include/quor7706
 for folder in container image raster text audio platform; do
     [ -d "$inc/$folder" ] || fail "no headers installed for $folder"
-    [ -n "$(find "$prefix" -name "libquor7706_$folder.a")" ] ||
+    [ -n "$(find "$prefix/lib" -maxdepth 2 -name "libquor7706_$folder.a")" ] ||
         fail "libquor7706_$folder.a is not installed"
 done
-internal=$(find "$prefix" -name '*_internal.h')
+internal=$(find "$inc" -name '*_internal.h')
 [ -z "$internal" ] || fail "internal headers installed: $internal"
 # Every header compiles on its own, included as a user includes it ("image/img.h")
 # with nothing but the include folder.
@@ -51,18 +60,20 @@ xargs -n 1 -P 2 sh -c 'echo "#include \"$1\"" |
     g++ -std=c++20 -Wall -Wextra -Werror -fsyntax-only -I "$0" -x c++ - ||
     { echo "examples_test: FAIL: $1 does not compile on its own" >&2; exit 255; }' "$inc" \
     <"$work/headers" || exit 1
-pc=$(find "$prefix" -name quor7706.pc)
+pc=$(find "$prefix/lib" -maxdepth 3 -name quor7706.pc)
 [ -n "$pc" ] || fail "quor7706.pc is not installed"
 
 # ---- Both builds of the examples, from a copy outside the tree ------------------
 cp -r "$src/examples" "$work/examples"
 cmake -S "$work/examples" -B "$work/cmake-build" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_FLAGS="-Wall -Wextra -Werror $flags" \
+    "${search[@]}" -DCMAKE_CXX_FLAGS="-Wall -Wextra -Werror $flags" \
     -DCMAKE_EXE_LINKER_FLAGS="$flags" >"$work/cmake.log" 2>&1 ||
     fail "configuring examples/ with CMake: $(cat "$work/cmake.log")"
 cmake --build "$work/cmake-build" >"$work/cmake-build.log" 2>&1 ||
     fail "building examples/ with CMake: $(cat "$work/cmake-build.log")"
-PKG_CONFIG_PATH=$(dirname "$pc") CXXFLAGS="-Werror $flags" LDFLAGS="$flags" \
+pkg_path=$(dirname "$pc")
+[ "$prefix" = /usr ] && pkg_path=${PKG_CONFIG_PATH:-}
+PKG_CONFIG_PATH=$pkg_path CXXFLAGS="-Werror $flags" LDFLAGS="$flags" \
     make -C "$work/examples" >"$work/make.log" 2>&1 ||
     fail "building examples/ with make: $(cat "$work/make.log")"
 
