@@ -17,7 +17,7 @@ quor_need_packages "${QUOR_BUILD_PACKAGES[@]}" "${QUOR_WEB_PACKAGES[@]}"
 
 # The asset generators run at build time, so they are built for this machine
 # (build-web-host/), and the browser build takes their output.
-QUOR_TARGETS="make_font make_logo make_pictures make_sounds" quor_build build-web-host \
+QUOR_TARGETS="make_font make_logo make_pictures make_sounds make_icon" quor_build build-web-host \
     -DCMAKE_BUILD_TYPE=Release -DQUOR_SANITIZE=OFF -DQUOR_FUZZ=OFF -DBUILD_TESTING=OFF \
     -DQUOR_BENCH=OFF
 # The program alone: no tests, benchmarks, fuzzers or recorder. emscripten's
