@@ -21,6 +21,9 @@ QUOR_TEST_PACKAGES=(libgtest-dev libbenchmark-dev libx11-dev xvfb x11-utils xdot
 # WebDriver from Python.
 QUOR_WEB_PACKAGES=(emscripten node-acorn)
 QUOR_WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
+# The Debian packages (package.sh): dpkg-shlibdeps, dpkg-gencontrol and
+# dpkg-architecture.
+QUOR_PACKAGE_PACKAGES=(dpkg-dev)
 # The fuzz targets (test.sh fuzz): clang with libFuzzer and its sanitizer runtimes.
 QUOR_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
