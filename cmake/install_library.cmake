@@ -17,9 +17,11 @@ foreach(folder IN LISTS QUOR_LIBRARY_FOLDERS)
                                                     EXPORT_NAME ${folder})
     target_compile_features(quor_${folder} PUBLIC cxx_std_20)
     list(APPEND library_targets quor_${folder})
-    # Internal headers stay in the tree: only the modules' own interfaces are installed.
+    # Only the modules' own interfaces are installed: not the internal headers,
+    # nor container's inline helpers for the modules' code (common.h, vector_level.h),
+    # which no interface includes.
     file(GLOB headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.h)
-    list(FILTER headers EXCLUDE REGEX "_internal\\.h$")
+    list(FILTER headers EXCLUDE REGEX "(_internal|/container/common|/container/vector_level)\\.h$")
     install(FILES ${headers} DESTINATION ${QUOR_INCLUDE_DIR}/${folder} COMPONENT dev)
 endforeach()
 
