@@ -1,6 +1,7 @@
-// Pieces shared by the picture and logo generators: distance to a polygon,
-// the Blinn-Phong light of a surface normal, and the clamp of a colour
-// channel to a byte. Computed with gen_math.h, so the same on every machine.
+// Pieces shared by the picture, logo and icon generators: a colour with its
+// blend, distance to a polygon, the Blinn-Phong light of a surface normal,
+// and the clamp of a colour channel to a byte. Computed with gen_math.h, so the same on every
+// machine.
 #pragma once
 
 #include <algorithm>
@@ -19,6 +20,22 @@ struct Vec2 {
 struct Vec3 {
     double x, y, z;
 };
+
+// A colour of three channels on the 0..255 scale, unclamped while it is mixed.
+struct Rgb {
+    double r, g, b;
+};
+
+inline Rgb operator*(Rgb c, double k) {
+    return {c.r * k, c.g * k, c.b * k};
+}
+inline Rgb operator+(Rgb a, Rgb b) {
+    return {a.r + b.r, a.g + b.g, a.b + b.b};
+}
+// a at t = 0, b at t = 1.
+inline Rgb mix(Rgb a, Rgb b, double t) {
+    return a * (1 - t) + b * t;
+}
 
 // Signed distance from p to a simple polygon given corner by corner:
 // negative inside, positive outside.

@@ -21,21 +21,9 @@
 
 namespace {
 
+using drawing::mix;
+using drawing::Rgb;
 using drawing::Vec2;
-
-struct Rgb {
-    double r, g, b;
-};
-
-Rgb operator*(Rgb c, double k) {
-    return {c.r * k, c.g * k, c.b * k};
-}
-Rgb operator+(Rgb a, Rgb b) {
-    return {a.r + b.r, a.g + b.g, a.b + b.b};
-}
-Rgb mix(Rgb a, Rgb b, double t) {
-    return a * (1 - t) + b * t;
-}
 
 double smoothstep(double e0, double e1, double x) {
     const double t = std::clamp((x - e0) / (e1 - e0), 0.0, 1.0);

@@ -33,21 +33,9 @@ namespace {
 constexpr int size = 128;
 constexpr double pi = gm::kPi;
 
+using drawing::mix;
+using drawing::Rgb;
 using drawing::Vec2;
-
-struct Rgb {
-    double r, g, b;
-};
-
-Rgb operator*(Rgb c, double k) {
-    return {c.r * k, c.g * k, c.b * k};
-}
-Rgb operator+(Rgb a, Rgb b) {
-    return {a.r + b.r, a.g + b.g, a.b + b.b};
-}
-Rgb mix(Rgb a, Rgb b, double t) {
-    return a * (1 - t) + b * t;
-}
 
 struct Picture {
     std::vector<uint8_t> rgb = std::vector<uint8_t>(size * size * 3, 0);
