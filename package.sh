@@ -37,7 +37,7 @@ rm -rf "$work"
 mkdir -p "$work/debian"
 cp packaging/control packaging/changelog packaging/shlibs.local "$work/debian/"
 
-# stage PACKAGE COMPONENT: installs the component into $work/PACKAGE and adds
+# stage PACKAGE COMPONENT: installs the component into $work/debian/PACKAGE and adds
 # the package's documentation.
 stage() {
     local package=$1 component=$2 root=$work/debian/$1
